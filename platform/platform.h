@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+// windows.h maps LoadLibrary onto LoadLibraryA or LoadLibraryW; the function below keeps its own name.
+#if defined(_WIN32) && defined(LoadLibrary)
+#undef LoadLibrary
+#endif
+
 namespace zarn::platform {
 
 // Wall time elapsed since an arbitrary fixed point, at 1000 ticks per second (the engine's clock).

@@ -1,0 +1,50 @@
+// POSIX services: the steady clock, dlopen/dlsym, dladdr and a GCC atomic builtin.
+#if !defined(_WIN32)
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace zarn::platform {
+
+std::int64_t ElapsedMilliseconds() {
+    // Wall time: the processor time that clock() measures would stand still while the engine waits.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
+std::uint32_t TickCount() { return static_cast<std::uint32_t>(ElapsedMilliseconds()); }
+
+void* LoadLibrary(const char* path) {
+    if (!path) return nullptr;
+    return dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindSymbol(void* library, const char* name) {
+    if (!library || !name) return nullptr;
+    return dlsym(library, name);
+}
+
+void FreeLibrary(void* library) {
+    if (library) dlclose(library);
+}
+
+std::string ModulePathOf(const void* address) {
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname) return {};
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved)) return resolved;
+    return info.dli_fname;
+}
+
+std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {
+    return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
+
+}  // namespace zarn::platform
+
+#endif  // !_WIN32

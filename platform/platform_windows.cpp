@@ -1,0 +1,59 @@
+// Windows services: the steady clock, LoadLibraryA/GetProcAddress, the module file name, GetTickCount
+// and InterlockedExchange.
+#if defined(_WIN32)
+
+#include <windows.h>
+
+// windows.h maps LoadLibrary onto LoadLibraryA or LoadLibraryW; the engine's own function keeps its name.
+#undef LoadLibrary
+
+#include <chrono>
+
+#include "platform/platform.h"
+
+namespace zarn::platform {
+
+std::int64_t ElapsedMilliseconds() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
+std::uint32_t TickCount() { return static_cast<std::uint32_t>(::GetTickCount()); }
+
+void* LoadLibrary(const char* path) {
+    if (!path) return nullptr;
+    return reinterpret_cast<void*>(::LoadLibraryA(path));
+}
+
+void* FindSymbol(void* library, const char* name) {
+    if (!library || !name) return nullptr;
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void FreeLibrary(void* library) {
+    if (library) ::FreeLibrary(static_cast<HMODULE>(library));
+}
+
+std::string ModulePathOf(const void* address) {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCSTR>(address), &module))
+        return {};
+    char path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return std::string(path, length);
+}
+
+std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {
+#if defined(__GNUC__)
+    return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+#else
+    static_assert(sizeof(LONG) == sizeof(std::int32_t));
+    return static_cast<std::int32_t>(::InterlockedExchange(reinterpret_cast<volatile LONG*>(target), value));
+#endif
+}
+
+}  // namespace zarn::platform
+
+#endif  // _WIN32

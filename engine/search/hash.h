@@ -1,0 +1,78 @@
+// The transposition tables: one for positions with White to move, one for Black to move.
+// An entry is two 64-bit words, the full key and the packed data; a bucket is six entries.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/types.h"
+
+namespace zarn {
+
+struct HashEntry {
+    Key KeyWord = 0;
+    std::uint64_t Data = 0;
+};
+
+inline constexpr int BucketSize = 6;
+inline constexpr std::uint64_t BucketsPerMb = 5461;
+
+// Flag bits of an entry.
+inline constexpr int UpperBound = 1;  // the node failed low
+inline constexpr int LowerBound = 2;  // the node failed high
+inline constexpr int Exact = 4;
+inline constexpr int MateThreat = 8;  // the side to move would be mated at once if it passed
+
+// Packed data: Depth 0-11, Age 12-22, Flags 23-26, StoredScore 27-42, Move 43-63.
+inline constexpr int DepthBits = 12, AgeBits = 11, FlagBits = 4, ScoreBits = 16, MoveBits = 21;
+inline constexpr int AgeShift = 12, FlagShift = 23, ScoreShift = 27, MoveShift = 43;
+
+constexpr std::uint64_t FieldMask(int bits) { return (std::uint64_t{1} << bits) - 1; }
+
+constexpr std::uint64_t PackEntryData(int depth, int age, int flags, int storedScore, Move move) {
+    return (static_cast<std::uint64_t>(depth) & FieldMask(DepthBits)) |
+           ((static_cast<std::uint64_t>(age) & FieldMask(AgeBits)) << AgeShift) |
+           ((static_cast<std::uint64_t>(flags) & FieldMask(FlagBits)) << FlagShift) |
+           ((static_cast<std::uint64_t>(storedScore) & FieldMask(ScoreBits)) << ScoreShift) |
+           ((static_cast<std::uint64_t>(move) & FieldMask(MoveBits)) << MoveShift);
+}
+
+constexpr int EntryDepth(const HashEntry& e) { return static_cast<int>(e.Data & FieldMask(DepthBits)); }
+constexpr int EntryAge(const HashEntry& e) { return static_cast<int>((e.Data >> AgeShift) & FieldMask(AgeBits)); }
+constexpr int EntryFlags(const HashEntry& e) { return static_cast<int>((e.Data >> FlagShift) & FieldMask(FlagBits)); }
+constexpr int EntryStoredScore(const HashEntry& e) {
+    return static_cast<int>((e.Data >> ScoreShift) & FieldMask(ScoreBits));
+}
+constexpr Move EntryMove(const HashEntry& e) { return static_cast<Move>((e.Data >> MoveShift) & FieldMask(MoveBits)); }
+
+// The score of an entry as seen from a node at the given ply: mate scores count from the root again.
+constexpr int EntryScore(const HashEntry& e, int ply) {
+    int score = EntryStoredScore(e) - MateScore;
+    if (score > 29000)
+        score -= ply;
+    else if (score < -29000)
+        score += ply;
+    return score;
+}
+
+// Table geometry, valid while the tables are allocated.
+extern std::uint64_t BucketCount;
+extern std::uint64_t EntryCount;
+extern HashEntry* WhiteTable;
+extern HashEntry* BlackTable;
+
+// Allocates both tables at HashSizeMb megabytes and clears them; false (and nothing held) on failure.
+// Tables held from an earlier call are released first.
+bool AllocateTables();
+bool AllocateTablesOfSize(int megabytes);
+void ClearTables();
+void FreeTables();
+
+// The entry of this node's position, a freshly claimed entry (data zero), or null when the bucket
+// holds only deeper entries of the current game ply.
+HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply);
+
+// Writes a node's result; a null entry stores nothing. When the entry was taken over by another
+// position since the probe, the node's bucket is looked up again by the probe rule.
+void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int flags);
+
+}  // namespace zarn

@@ -1,0 +1,5 @@
+# Cross-build for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64). The deliverables are
+# 32-bit; this build runs the same sources under 64-bit Wine where 32-bit Wine cannot start.
+#   cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/x86_64-w64-mingw32.cmake
+set(ZARN_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

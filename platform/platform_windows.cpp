@@ -46,12 +46,8 @@ std::string ModulePathOf(const void* address) {
 }
 
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {
-#if defined(__GNUC__)
-    return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
-#else
     static_assert(sizeof(LONG) == sizeof(std::int32_t));
     return static_cast<std::int32_t>(::InterlockedExchange(reinterpret_cast<volatile LONG*>(target), value));
-#endif
 }
 
 }  // namespace zarn::platform

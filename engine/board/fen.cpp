@@ -4,6 +4,7 @@
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/search/history.h"
+#include "engine/search/search.h"
 #include "engine/search/stack.h"
 
 namespace zarn {
@@ -67,6 +68,7 @@ int SplitFields(char* text, FieldBuffer& buffer) {
 }
 
 void SetupPosition(const FieldBuffer& buffer) {
+    StopFlag.store(0, std::memory_order_relaxed);
     GamePly = 0;
     LastIrreversiblePly = 0;
     for (int i = 0; i < GameHistorySize; ++i) {

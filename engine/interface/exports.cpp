@@ -1,0 +1,115 @@
+// The eighteen functions the engine library exports; each delegates to the module that does the work.
+#include <cstring>
+
+#include "engine/board/board.h"
+#include "engine/board/fen.h"
+#include "engine/board/tables.h"
+#include "engine/interface/callbacks.h"
+#include "engine/interface/engine_state.h"
+#include "engine/interface/options.h"
+#include "engine/interface/zarn.h"
+#include "engine/search/stack.h"
+
+namespace zarn {
+
+int HashSizeMb = 0;
+
+int HashSizeFromKilobytes(int hashKb) {
+    const int megabytes = hashKb >> 10;
+    if (megabytes < 1) return 1;
+    if (megabytes > 1024) return 1024;
+    return megabytes;
+}
+
+namespace {
+
+constexpr const char* VersionText = "Zarn 504";
+constexpr const char* AuthorText = "The Zarn developers";
+
+// Both position calls end the same way: a fresh game from the fields, then a clean search stack.
+void SetPositionFromText(char* text) {
+    static FieldBuffer fields;
+    SplitFields(text, fields);
+    SetupPosition(fields);
+    ResetSearchStack();
+    RebuildDerivedState();
+}
+
+}  // namespace
+}  // namespace zarn
+
+using namespace zarn;
+
+extern "C" {
+
+ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*directory*/, int hashKb) {
+    CopyCallbacks(callbacks);
+    InitialiseEngine();
+    // The pawn hash table is allocated here.
+    HashSizeMb = HashSizeFromKilobytes(hashKb);
+    // The two transposition tables are allocated and cleared here.
+    return HashSizeMb * 1024;
+}
+
+ZARN_API void ZARN_CALL ZarnQuit(void) {
+    // The pawn hash table, then both transposition tables, are released here.
+}
+
+ZARN_API void ZARN_CALL ZarnSetPosition(char* fen) { SetPositionFromText(fen); }
+
+ZARN_API void ZARN_CALL ZarnSetStartPosition(void) {
+    char text[sizeof(StartPositionText)];
+    std::memcpy(text, StartPositionText, sizeof(StartPositionText));
+    SetPositionFromText(text);
+}
+
+ZARN_API void ZARN_CALL ZarnSetGame(char* /*moves*/) {
+    // Game intake: replays the moves on the current position.
+}
+
+ZARN_API void ZARN_CALL ZarnSetTime(int /*moves*/, int /*seconds*/) {
+    // Search limits: time control.
+}
+
+ZARN_API void ZARN_CALL ZarnSetBlitz(int /*seconds*/, int /*incrementSeconds*/) {
+    // Search limits: base time plus increment.
+}
+
+ZARN_API void ZARN_CALL ZarnSetDepth(int /*depth*/) {
+    // Search limits: fixed depth.
+}
+
+ZARN_API void ZARN_CALL ZarnSetInfinite(void) {
+    // Search limits: no limit.
+}
+
+ZARN_API int ZARN_CALL ZarnAnalyse(int /*ponder*/) {
+    // Root search: sets Pondering, resets the stack, rebuilds and searches SideToMove.
+    return 0;
+}
+
+ZARN_API void ZARN_CALL ZarnStopAnalyse(void) {
+    // Search: sets StopFlag.
+}
+
+ZARN_API void ZARN_CALL ZarnPonderingOff(void) {
+    // Search limits: the ponder hit restarts the clock.
+}
+
+ZARN_API void ZARN_CALL ZarnClearHashtable(void) {
+    // Both transposition tables are cleared here, before the stack reset.
+    ResetSearchStack();
+    RebuildDerivedState();
+}
+
+ZARN_API const char* ZARN_CALL ZarnGetVersion(void) { return VersionText; }
+
+ZARN_API const char* ZARN_CALL ZarnGetAuthor(void) { return AuthorText; }
+
+ZARN_API const char* const* ZARN_CALL ZarnGetParamList(void) { return AdvertisedOptions(); }
+
+ZARN_API void ZARN_CALL ZarnSetParam(const char* name, const char* value) { SetOption(name, value); }
+
+ZARN_API void ZARN_CALL ZarnNextBest(void) {}
+
+}  // extern "C"

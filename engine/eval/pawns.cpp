@@ -1,0 +1,251 @@
+// Pawn structure scoring, its hash table, passed-pawn extras and the bare-king race.
+#include "engine/eval/pawns.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "engine/board/board.h"
+#include "engine/board/tables.h"
+#include "engine/eval/constants.h"
+#include "engine/eval/relative.h"
+#include "engine/eval/tables.h"
+#include "engine/moves/uint64.h"
+#include "engine/search/stack.h"
+
+namespace zarn {
+
+namespace {
+
+void* DefaultAllocate(std::size_t bytes) { return std::malloc(bytes); }
+
+// Used in place of a table entry while no table exists; always recomputed.
+PawnHashEntry scratchEntry;
+PawnHashEntry* currentEntry = &scratchEntry;
+
+using namespace relative;
+
+struct SideFacts {
+    int score = 0;  // good for the side
+    std::uint8_t passedFiles = 0;
+    std::uint8_t onLight = 0;
+    std::uint8_t onDark = 0;
+};
+
+// Placement, isolated, doubled, connected, backward and passed pawns of one side.
+template <int Us>
+SideFacts ScoreSidePawns(Bitboard own, Bitboard enemy) {
+    SideFacts facts;
+    for (Bitboard pawns = own; pawns;) {
+        const int q = PopFirstBit(pawns);
+        const int file = FileOf(q);
+        const int rank = Rank<Us>(q);
+        int v = SideTables[Us][PawnTable][q];
+        if (DarkSquare[q])
+            ++facts.onDark;
+        else
+            ++facts.onLight;
+
+        const Bitboard onFile = own & FileMask[file];
+        const bool doubled = (onFile & (onFile - 1)) != 0;
+        if (!(own & AdjacentFiles[q])) {
+            v -= 6;
+            if (doubled) v -= 6;
+        }
+        if (doubled) v -= 10;
+
+        // A pawn on the last rank (only from a malformed set-up) has no square in front.
+        const int front = q + Forward<Us>;
+        const bool hasFront = OnBoard(front);
+        const Bitboard defenders = own & PawnsDefending<Us>(q);
+        const Bitboard neighbours = hasFront ? own & PawnsDefending<Us>(front) : 0;
+        const bool connected = defenders || neighbours;
+        if (connected) v += ConnectedBonus[rank];
+
+        // Backward: on a file without enemy pawns, undefended, and its advance square is attacked by
+        // more enemy pawns than own pawns stand beside it.
+        if (!(enemy & FileMask[file]) && !defenders && hasFront) {
+            const int support = PopCount(neighbours);
+            const int attackers = PopCount(enemy & PawnAttacksFrom<Us>(front));
+            if (attackers > support) v -= 10;
+        }
+
+        if (!(enemy & PassedMask<Us>(q))) {
+            v += PassedBonus[rank];
+            facts.passedFiles = static_cast<std::uint8_t>(facts.passedFiles | (1u << file));
+            // Of a doubled passed pair, the front pawn pays half its bonus.
+            if (own & Behind<Us>(q)) v -= PassedBonus[rank] / 2;
+            if (connected) v += ProtectedPassedBonus[rank];
+        }
+        facts.score += v;
+    }
+    return facts;
+}
+
+// Shelter of one wing (files first..first+2, the middle one being g or b) for the side Us.
+template <int Us>
+int Shelter(Bitboard own, Bitboard enemy, int first) {
+    const int second = Us == White ? 1 : 6;
+    const int third = Us == White ? 2 : 5;
+    const int middle = first + 1;
+    int open = 0, exposed = 0, semi = 0, defects = 0;
+    for (int file = first; file < first + 3; ++file) {
+        const bool ours = own & FileMask[file];
+        const bool theirs = enemy & FileMask[file];
+        if (!ours && !theirs)
+            ++open;
+        else if (!ours)
+            ++exposed;
+        else if (!theirs)
+            ++semi;
+        if (ours && !(own & SetMask[MakeSquare(file, second)])) {
+            const bool advanced = own & SetMask[MakeSquare(file, third)];
+            if (file == middle)
+                defects += advanced ? 2 : 3;
+            else
+                defects += advanced ? 1 : 2;
+        }
+    }
+    // A pawn chain like g3 with f3 or h3 still covers the king fairly well.
+    if (defects > 0 && (own & SetMask[MakeSquare(middle, third)]) &&
+        (own & (SetMask[MakeSquare(first, third)] | SetMask[MakeSquare(first + 2, third)])))
+        --defects;
+    return ShelterOpen[open] + ShelterSemiOpen[exposed] + ShelterSemiOpen[semi] / 2 + ShelterDefects[defects];
+}
+
+// Blocked passed pawns and king support for the passed files of Us.
+template <int Us>
+int PassedExtrasFor(std::uint8_t files) {
+    const SideRecord& side = Sides[Us];
+    const int king = side.KingSquare;
+    int v = 0;
+    while (files) {
+        const int file = LowestBitOfByte[files];
+        files = static_cast<std::uint8_t>(files & (files - 1));
+        const Bitboard onFile = side.Pawns & FileMask[file];
+        if (!onFile) continue;
+        const int p = MostAdvanced<Us>(onFile);
+        const int rank = Rank<Us>(p);
+        const int front = p + Forward<Us>;
+        if (OnBoard(front) && Board[front] != Empty) v -= BlockedPassedPenalty[rank];
+        if (FileDistance[p][king] == 1 && rank <= Rank<Us>(king)) v += KingSupportBonus[rank];
+    }
+    return v;
+}
+
+// Whether the king of Us, standing in front of one of its pawns, wins the race against the lone king.
+template <int Us>
+bool WinsBareKingRace() {
+    const int king = Sides[Us].KingSquare;
+    const int enemyKing = Sides[1 - Us].KingSquare;
+    const int cornerA = Us == White ? A8 : A1;
+    const int cornerH = Us == White ? H8 : H1;
+    for (Bitboard pawns = Sides[Us].Pawns; pawns;) {
+        const int p = PopFirstBit(pawns);
+        const int kingRank = Rank<Us>(king);
+        const int pawnRank = Rank<Us>(p);
+        if (kingRank <= pawnRank) continue;
+        if (FileOf(p) == 0 && FileOf(king) == 1) {
+            if (Distance[king][cornerA] < Distance[enemyKing][cornerA]) return true;
+        } else if (FileOf(p) == 7 && FileOf(king) == 6) {
+            if (Distance[king][cornerH] < Distance[enemyKing][cornerH]) return true;
+        }
+        if (Distance[king][p] < Distance[enemyKing][p] && (kingRank > pawnRank + 1 || kingRank == 5)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+PawnHashEntry* PawnHashTable = nullptr;
+const PawnHashEntry* CurrentPawnEntry = &scratchEntry;
+void* (*PawnHashAllocate)(std::size_t bytes) = DefaultAllocate;
+
+bool AllocatePawnHash() {
+    FreePawnHash();
+    void* block = PawnHashAllocate(PawnHashEntries * sizeof(PawnHashEntry));
+    if (!block) return false;
+    PawnHashTable = static_cast<PawnHashEntry*>(block);
+    ClearPawnHash();
+    return true;
+}
+
+void FreePawnHash() {
+    std::free(PawnHashTable);
+    PawnHashTable = nullptr;
+    currentEntry = &scratchEntry;
+    CurrentPawnEntry = currentEntry;
+}
+
+void ClearPawnHash() {
+    if (!PawnHashTable) return;
+    std::memset(static_cast<void*>(PawnHashTable), 0, PawnHashEntries * sizeof(PawnHashEntry));
+}
+
+SideParts PawnStructureParts(PawnHashEntry& entry) {
+    const Bitboard wp = Sides[White].Pawns;
+    const Bitboard bp = Sides[Black].Pawns;
+    const SideFacts white = ScoreSidePawns<White>(wp, bp);
+    const SideFacts black = ScoreSidePawns<Black>(bp, wp);
+
+    std::uint8_t open = 0;
+    for (int file = 0; file < 8; ++file)
+        if (!((wp | bp) & FileMask[file])) open = static_cast<std::uint8_t>(open | (1u << file));
+
+    entry.OpenFiles = open;
+    entry.WhitePassedFiles = white.passedFiles;
+    entry.WhiteKingSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 5));
+    entry.WhiteQueenSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 0));
+    entry.WhitePawnsOnLight = white.onLight;
+    entry.WhitePawnsOnDark = white.onDark;
+    entry.BlackPassedFiles = black.passedFiles;
+    entry.BlackKingSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, wp, 5));
+    entry.BlackQueenSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, wp, 0));
+    entry.BlackPawnsOnLight = black.onLight;
+    entry.BlackPawnsOnDark = black.onDark;
+    entry.Score = static_cast<std::int16_t>(white.score - black.score);
+    return {white.score, black.score};
+}
+
+int ScorePawnStructure(int ply) {
+    PawnHashEntry& entry = *currentEntry;
+    entry = PawnHashEntry{};
+    const SideParts parts = PawnStructureParts(entry);
+    entry.Key = SearchStack[ply].PawnKey;
+    return parts.Net();
+}
+
+SideParts PassedPawnExtras() {
+    return {PassedExtrasFor<White>(CurrentPawnEntry->WhitePassedFiles),
+            PassedExtrasFor<Black>(CurrentPawnEntry->BlackPassedFiles)};
+}
+
+int BareKingRace() {
+    const Bitboard wp = Sides[White].Pawns;
+    const Bitboard bp = Sides[Black].Pawns;
+    if (wp && !bp) return WinsBareKingRace<White>() ? BareKingRaceScore : 0;
+    if (bp && !wp) return WinsBareKingRace<Black>() ? -BareKingRaceScore : 0;
+    return 0;
+}
+
+int EvaluatePawns(int ply) {
+    const Key key = SearchStack[ply].PawnKey;
+    int s;
+    if (PawnHashTable) {
+        currentEntry = &PawnHashTable[key % PawnHashEntries];
+        CurrentPawnEntry = currentEntry;
+        s = currentEntry->Key == key ? currentEntry->Score : ScorePawnStructure(ply);
+    } else {
+        currentEntry = &scratchEntry;
+        CurrentPawnEntry = currentEntry;
+        s = ScorePawnStructure(ply);
+    }
+
+    s += PassedPawnExtras().Net();
+
+    if (Sides[White].PieceMaterial == 0 && currentEntry->BlackPassedFiles) return s + BareKingRace();
+    if (Sides[Black].PieceMaterial == 0 && currentEntry->WhitePassedFiles) return s + BareKingRace();
+    return s;
+}
+
+}  // namespace zarn

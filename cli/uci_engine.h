@@ -1,0 +1,26 @@
+// The program's link to the engine: one engine per process, initialised with callbacks that pass the
+// engine's progress reports on to whichever listener is installed.
+#pragma once
+
+namespace zarn::cli {
+
+// Receives the engine's reports on the searching thread, in the order the engine makes them.
+class ReportListener {
+public:
+    virtual ~ReportListener() = default;
+    virtual void OnDepth(int depth) = 0;
+    virtual void OnNodes(int nodes) = 0;
+    virtual void OnCurrentMove(const char* move, int index, int count) = 0;
+    virtual void OnMainline(const char* line, int score) = 0;
+};
+
+// Installs the listener for the reports of the next analyses; null drops them.
+void SetReportListener(ReportListener* listener);
+
+// Initialises the engine with a hash table of hashMb megabytes (releasing a previous initialisation
+// first) and returns the size granted in kilobytes, negative on failure.
+int StartEngine(int hashMb);
+// Releases the engine's tables when it was started.
+void StopEngine();
+
+}  // namespace zarn::cli

@@ -1,0 +1,140 @@
+// Limit mapping for the go command.
+#include "cli/uci_limits.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "engine/board/types.h"
+#include "engine/interface/zarn.h"
+
+namespace zarn::cli {
+namespace {
+
+// The engine multiplies seconds by up to 600 in 32-bit arithmetic: one day on the clock is plenty.
+constexpr int MaxClockSeconds = 86400;
+constexpr int MaxIncrementSeconds = 3600;
+constexpr int MaxDepth = 1000;
+constexpr int MaxMovesToGo = 1000;
+
+bool ReadNumber(std::string_view text, std::int64_t& value) {
+    if (text.empty()) return false;
+    const char* begin = text.data();
+    if (*begin == '+') ++begin;
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+std::string ParseGo(std::span<const std::string_view> words, GoRequest& request) {
+    request = GoRequest{};
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        if (word == "infinite") {
+            request.infinite = true;
+            continue;
+        }
+        if (word == "ponder") {
+            request.ponder = true;
+            continue;
+        }
+        if (word == "searchmoves") {
+            // Restricting the root moves is not offered: the listed moves are skipped.
+            request.ignored.emplace_back(word);
+            while (i + 1 < words.size() && words[i + 1].size() >= 4 && words[i + 1].size() <= 5 &&
+                   words[i + 1][0] >= 'a' && words[i + 1][0] <= 'h')
+                ++i;
+            continue;
+        }
+        const bool numeric = word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||
+                             word == "movestogo" || word == "movetime" || word == "depth" ||
+                             word == "nodes" || word == "mate";
+        if (!numeric) return "go: unknown parameter '" + std::string(word) + "'";
+        std::int64_t value = 0;
+        if (i + 1 >= words.size()) return "go: " + std::string(word) + " needs a number";
+        if (!ReadNumber(words[i + 1], value))
+            return "go: " + std::string(word) + " needs a number, not '" + std::string(words[i + 1]) + "'";
+        ++i;
+        // Clocks may run below zero in a lost game; they count as empty.
+        const std::int64_t time = std::max<std::int64_t>(value, 0);
+        if (word == "wtime") request.time[White] = time;
+        else if (word == "btime") request.time[Black] = time;
+        else if (word == "winc") request.increment[White] = time;
+        else if (word == "binc") request.increment[Black] = time;
+        else if (word == "movetime") request.moveTime = time;
+        else if (word == "movestogo") request.movesToGo = static_cast<int>(std::clamp<std::int64_t>(value, 0, MaxMovesToGo));
+        else if (word == "depth") request.depth = static_cast<int>(std::clamp<std::int64_t>(value, 1, MaxDepth));
+        else request.ignored.emplace_back(word);
+    }
+    return "";
+}
+
+std::int64_t ClockBudgetMs(std::int64_t timeMs, std::int64_t incrementMs, int movesToGo) {
+    timeMs = std::max<std::int64_t>(timeMs, 0);
+    incrementMs = std::max<std::int64_t>(incrementMs, 0);
+    // Kept back for the messages between program and interface: 5%, at least 20 ms, at most 1 s.
+    const std::int64_t reserve = std::clamp<std::int64_t>(timeMs / 20, 20, 1000);
+    const std::int64_t usable = timeMs > reserve ? timeMs - reserve : timeMs / 2;
+    // The share of the clock for this move; the engine normally stops well within four of them.
+    const std::int64_t share = movesToGo > 0 ? timeMs / movesToGo : timeMs / 26;
+    return std::max<std::int64_t>(1, std::min(usable, 4 * share + incrementMs));
+}
+
+std::int64_t MoveTimeBudgetMs(std::int64_t moveTimeMs) {
+    moveTimeMs = std::max<std::int64_t>(moveTimeMs, 0);
+    return std::max<std::int64_t>(1, moveTimeMs - std::min<std::int64_t>(50, moveTimeMs / 10));
+}
+
+int WholeSeconds(std::int64_t ms, int atLeast, int atMost) {
+    const std::int64_t seconds = (std::max<std::int64_t>(ms, 0) + 500) / 1000;
+    return static_cast<int>(std::clamp<std::int64_t>(seconds, atLeast, atMost));
+}
+
+SearchPlan PlanSearch(const GoRequest& request, int side) {
+    SearchPlan plan;
+    plan.ponder = request.ponder;
+    const std::int64_t ownTime = request.time[side & 1];
+    const std::int64_t ownIncrement = request.increment[side & 1];
+    const bool clock = ownTime >= 0;
+    if (request.infinite || (!clock && request.depth == 0 && request.moveTime < 0)) {
+        plan.setter = LimitSetter::Infinite;
+        plan.waitsForStop = true;
+        return plan;
+    }
+    if (request.depth > 0) {
+        plan.setter = LimitSetter::Depth;
+        plan.first = request.depth;
+    } else if (clock && request.moveTime < 0) {
+        // The engine plans with whole seconds; a clock below one second still counts as one, since the
+        // program's own stop keeps the search within the real time.
+        const std::int64_t usable = ownTime - std::clamp<std::int64_t>(ownTime / 20, 20, 1000);
+        if (request.movesToGo > 0) {
+            plan.setter = LimitSetter::TimeControl;
+            plan.first = WholeSeconds(usable, 1, MaxClockSeconds);
+            plan.second = request.movesToGo;
+        } else {
+            plan.setter = LimitSetter::Blitz;
+            plan.first = WholeSeconds(usable, 1, MaxClockSeconds);
+            plan.second = WholeSeconds(ownIncrement, 0, MaxIncrementSeconds);
+        }
+    } else {
+        plan.setter = LimitSetter::Infinite;
+    }
+    if (request.moveTime >= 0) plan.budgetMs = MoveTimeBudgetMs(request.moveTime);
+    if (clock) {
+        const std::int64_t budget = ClockBudgetMs(ownTime, ownIncrement, request.movesToGo);
+        plan.budgetMs = plan.budgetMs < 0 ? budget : std::min(plan.budgetMs, budget);
+    }
+    return plan;
+}
+
+void ApplyLimits(const SearchPlan& plan) {
+    switch (plan.setter) {
+        case LimitSetter::Depth: ZarnSetDepth(plan.first); break;
+        case LimitSetter::Blitz: ZarnSetBlitz(plan.first, plan.second); break;
+        case LimitSetter::TimeControl: ZarnSetTime(plan.second, plan.first); break;
+        case LimitSetter::Infinite: ZarnSetInfinite(); break;
+    }
+}
+
+}  // namespace zarn::cli

@@ -13,7 +13,7 @@ struct Command {
     std::string_view name;
     std::string_view usage;    // one line: arguments
     std::string_view summary;  // one line: what it does
-    CommandFunction run;
+    CommandFunction run = nullptr;  // an initialiser keeps the command table constant-initialised, ready before any registration
 };
 
 // Adds a command to the table; used through a static CommandRegistration in each command's file.

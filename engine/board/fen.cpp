@@ -4,6 +4,7 @@
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/search/history.h"
+#include "engine/search/phase.h"
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
 
@@ -70,6 +71,7 @@ int SplitFields(char* text, FieldBuffer& buffer) {
 void SetupPosition(const FieldBuffer& buffer) {
     StopFlag.store(0, std::memory_order_relaxed);
     GamePly = 0;
+    GamePhase = OpeningPhase;
     LastIrreversiblePly = 0;
     for (int i = 0; i < GameHistorySize; ++i) {
         GamePawnKeys[i] = 0;

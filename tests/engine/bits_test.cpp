@@ -1,6 +1,9 @@
 // The bit primitives on sets that straddle the two 32-bit halves of a board.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "engine/moves/uint64.h"
 
 namespace zarn {

@@ -1,6 +1,8 @@
 // FEN set-up: the lenient reader, the side records and keys it rebuilds, and the square text.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdio>
 #include <cstring>
 #include <string>
 

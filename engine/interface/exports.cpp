@@ -3,7 +3,9 @@
 
 #include "engine/board/board.h"
 #include "engine/board/fen.h"
+#include "engine/board/game.h"
 #include "engine/board/tables.h"
+#include "engine/eval/pawns.h"
 #include "engine/interface/callbacks.h"
 #include "engine/interface/engine_state.h"
 #include "engine/interface/options.h"
@@ -45,14 +47,16 @@ extern "C" {
 ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*directory*/, int hashKb) {
     CopyCallbacks(callbacks);
     InitialiseEngine();
-    // The pawn hash table is allocated here.
+    // Without its pawn hash table the engine cannot evaluate: report the failure to the caller.
+    if (!AllocatePawnHash()) return -1;
     HashSizeMb = HashSizeFromKilobytes(hashKb);
     // The two transposition tables are allocated and cleared here.
     return HashSizeMb * 1024;
 }
 
 ZARN_API void ZARN_CALL ZarnQuit(void) {
-    // The pawn hash table, then both transposition tables, are released here.
+    FreePawnHash();
+    // Both transposition tables are released here.
 }
 
 ZARN_API void ZARN_CALL ZarnSetPosition(char* fen) { SetPositionFromText(fen); }
@@ -63,9 +67,7 @@ ZARN_API void ZARN_CALL ZarnSetStartPosition(void) {
     SetPositionFromText(text);
 }
 
-ZARN_API void ZARN_CALL ZarnSetGame(char* /*moves*/) {
-    // Game intake: replays the moves on the current position.
-}
+ZARN_API void ZARN_CALL ZarnSetGame(char* moves) { SetGame(moves); }
 
 ZARN_API void ZARN_CALL ZarnSetTime(int /*moves*/, int /*seconds*/) {
     // Search limits: time control.

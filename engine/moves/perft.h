@@ -1,0 +1,21 @@
+// Counting the leaves of the legal move tree: a check of the generators and of make and undo.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/types.h"
+
+namespace zarn {
+
+// Leaves of the legal move tree of the given depth below the current position, the side to move
+// being side and the position standing at the given ply. Moves come from the search's generators
+// (captures then quiet moves, or the evasions in check); each is made, kept when the mover's king is
+// not attacked, and taken back. The position is unchanged afterwards. Depth 0 counts 1; depth and
+// ply together must stay below MaxPly - 1.
+std::uint64_t Perft(int side, int depth, int ply);
+
+// The legal moves of the side at the given ply, in generation order, left in that ply's range of the
+// move buffer; returns their number.
+int GeneratePerftMoves(int side, int ply);
+
+}  // namespace zarn

@@ -1,0 +1,300 @@
+// Scripted UCI sessions against the real engine.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/uci_position.h"
+#include "engine/board/board.h"
+#include "engine/interface/zarn.h"
+#include "session_harness.h"
+
+namespace zarn::cli {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::SessionHarness;
+using testing::StartsWith;
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+bool HasLineStartingWith(const std::vector<std::string>& lines, std::string_view prefix) {
+    for (const std::string& line : lines)
+        if (StartsWith(line, prefix)) return true;
+    return false;
+}
+
+// The moves after "pv" in an info line.
+std::vector<std::string> PvOf(const std::string& line) {
+    std::vector<std::string> words = Words(line), moves;
+    bool inPv = false;
+    for (const std::string& word : words) {
+        if (inPv) moves.push_back(word);
+        if (word == "pv") inPv = true;
+    }
+    return moves;
+}
+
+// True when the moves can be played one after the other from the record's position.
+bool Playable(PositionRecord record, const std::vector<std::string>& moves) {
+    record.moves.insert(record.moves.end(), moves.begin(), moves.end());
+    return ApplyPosition(record).empty();
+}
+
+struct BoardSnapshot {
+    std::vector<int> board;
+    int side;
+    int gamePly;
+    bool operator==(const BoardSnapshot&) const = default;
+};
+
+BoardSnapshot Snapshot() { return {std::vector<int>(Board, Board + 64), SideToMove, GamePly}; }
+
+TEST(UciSession, IdentifiesItselfAndAdvertisesEngineAndProgramOptions) {
+    SessionHarness harness;
+    harness.Send("uci");
+    ASSERT_EQ(harness.Await("uciok"), "uciok");
+    const std::vector<std::string> lines = harness.Recent();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], std::string("id name ") + ZarnGetVersion());
+    EXPECT_EQ(lines[1], std::string("id author ") + ZarnGetAuthor());
+    std::size_t next = 2;
+    for (const char* const* option = ZarnGetParamList(); *option; ++option, ++next) {
+        ASSERT_LT(next, lines.size());
+        EXPECT_EQ(lines[next], *option);
+    }
+    EXPECT_EQ(lines.at(next), "option name Hash type spin default 64 min 1 max 1024");
+    EXPECT_EQ(lines.at(next + 1), "option name Clear Hash type button");
+    EXPECT_EQ(lines.at(next + 2), "option name Ponder type check default false");
+    EXPECT_EQ(lines.back(), "uciok");
+
+    harness.Send("isready");
+    EXPECT_EQ(harness.Await("readyok", 1s), "readyok");
+}
+
+TEST(UciSession, PositionMovesCastleCaptureEnPassantAndPromote) {
+    SessionHarness harness;
+    harness.Send("position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1");
+    EXPECT_EQ(Board[G1], King);
+    EXPECT_EQ(Board[F1], Rook);
+    EXPECT_EQ(Board[E1], Empty);
+    EXPECT_EQ(SideToMove, Black);
+
+    harness.Send("position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6");
+    EXPECT_EQ(Board[D6], Pawn);
+    EXPECT_EQ(Board[D5], Empty);
+
+    harness.Send("position fen 8/P6k/8/8/8/8/8/K7 w - - 0 1 moves a7a8n");
+    EXPECT_EQ(Board[A8], Knight);
+    harness.Send("position fen k7/8/8/8/8/8/p6K/8 b - - 0 1 moves a2a1r");
+    EXPECT_EQ(Board[A1], -Rook);
+    harness.Send("position fen 7k/1P6/8/8/8/8/8/K7 w - - 0 1 moves b7b8Q");  // capital letter accepted too
+    EXPECT_EQ(Board[B8], Queen);
+    EXPECT_FALSE(HasLineStartingWith(harness.All(), "info string"));
+}
+
+TEST(UciSession, MalformedInputGetsAnInfoStringAndChangesNothing) {
+    SessionHarness harness;
+    harness.Send("position startpos moves e2e4 e7e5");
+    const BoardSnapshot before = Snapshot();
+    const std::vector<std::string> malformed = {
+        "position startpos moves g1f3 b8c6 e1e3",                              // illegal move
+        "position startpos moves e2e4 e7e5 e7e8q",                             // no pawn there
+        "position startpos moves e2e9",                                        // not a move
+        "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq -",  // side
+        "position fen rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",  // rank too long
+        "position fen 8/8/8/8/8/8/8/8 w - -",                                  // no kings
+        "position fen 4k3/8/8/8/8/8/8/4R2K w - - 0 1",                         // side not to move in check
+        "position fen " + std::string(5000, 'p'),
+        "position",
+        "position sideways",
+        "position startpos e2e4",
+        "go depth x",
+        "go depth 99999999999999999999999",
+        "go wtime",
+        "go frobnicate 3",
+        "setoption name Hash value lots",
+        "setoption name NoSuchOption value 3",
+        "setoption name DrawScore value 1.5",
+        "setoption value 3",
+        "ponderhit",
+        "flip the board",
+    };
+    for (const std::string& command : malformed) {
+        harness.Send(command);
+        const std::vector<std::string> answer = harness.Recent();
+        ASSERT_EQ(answer.size(), 1u) << command;
+        EXPECT_TRUE(StartsWith(answer[0], "info string ")) << command << " -> " << answer[0];
+        EXPECT_EQ(Snapshot(), before) << command;
+    }
+    harness.Send("go depth 1");
+    const std::vector<std::string> best = Words(harness.Await("bestmove"));
+    ASSERT_GE(best.size(), 2u);
+    EXPECT_TRUE(Playable({true, "", {"e2e4", "e7e5"}}, {best[1]})) << best[1];
+}
+
+TEST(UciSession, DubiousFenFieldsAreDroppedWithANote) {
+    SessionHarness harness;
+    // No rook on h1 for K, and no black pawn can have passed e6.
+    harness.Send("position fen 4k3/8/8/8/8/8/8/R3K3 w KQ e6 0 1");
+    const std::vector<std::string> notes = harness.Recent();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find("castling right K"), std::string::npos);
+    EXPECT_NE(notes[1].find("en-passant square e6"), std::string::npos);
+    EXPECT_EQ(Board[A1], Rook);
+    harness.Send("position fen 4k3/8/8/8/8/8/8/R3K3 w KQ e6 0 1 moves e1c1");  // the queen side still castles
+    EXPECT_EQ(Board[C1], King);
+    EXPECT_EQ(Board[D1], Rook);
+}
+
+TEST(UciSession, NoLegalMoveGivesBestmove0000) {
+    SessionHarness harness;
+    for (const char* position : {"position fen R6k/6pp/8/8/8/8/8/K7 b - - 0 1",  // mated
+                                 "position fen k7/8/1Q6/8/8/8/8/K7 b - - 0 1"}) {  // stalemated
+        harness.Send(position);
+        harness.Send("go depth 3");
+        EXPECT_EQ(harness.Await("bestmove"), "bestmove 0000") << position;
+        harness.Session().WaitForSearchEnd();
+    }
+}
+
+TEST(UciSession, InfiniteSearchWaitsForStopEvenWhenTheEngineIsDone) {
+    SessionHarness harness;
+    harness.Send("position fen k7/2K5/8/8/8/8/8/1R6 b - - 0 1");  // Ka7 is the only move
+    harness.Send("go infinite");
+    std::this_thread::sleep_for(300ms);
+    harness.Send("isready");
+    EXPECT_EQ(harness.Await("readyok", 1s), "readyok");
+    EXPECT_FALSE(HasLineStartingWith(harness.All(), "bestmove"));
+    harness.Send("stop");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove a8a7"));
+}
+
+TEST(UciSession, StopRightAfterGoIsNotLost) {
+    SessionHarness harness;
+    harness.Send("position startpos");
+    for (int round = 0; round < 20; ++round) {
+        harness.Send("go infinite");
+        harness.Send("stop");
+        EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove ")) << round;
+    }
+}
+
+TEST(UciSession, IsreadyIsAnsweredWhileSearching) {
+    SessionHarness harness;
+    harness.Send("position startpos");
+    harness.Send("go infinite");
+    std::this_thread::sleep_for(100ms);
+    const auto asked = Clock::now();
+    harness.Send("isready");
+    EXPECT_EQ(harness.Await("readyok", 1s), "readyok");
+    EXPECT_LT(Clock::now() - asked, 500ms);
+    EXPECT_TRUE(harness.Session().Searching());
+    // Commands that would change the engine are refused until the search is stopped.
+    harness.Send("position startpos moves e2e4");
+    EXPECT_TRUE(StartsWith(harness.Await("info string", 0ms), "info string position: refused"));
+    harness.Send("stop");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove "));
+    EXPECT_FALSE(harness.Session().Searching());
+}
+
+TEST(UciSession, AClockOf100MillisecondsGetsItsMoveInTime) {
+    SessionHarness harness;
+    for (const char* go : {"go wtime 100 btime 100", "go wtime 100 btime 100 movestogo 1",
+                           "go wtime 100 btime 5000 winc 100 binc 100", "go wtime 0 btime 0"}) {
+        harness.Send("position startpos");
+        const auto start = Clock::now();
+        harness.Send(go);
+        const std::string best = harness.Await("bestmove", 2s);
+        const auto elapsed = Clock::now() - start;
+        EXPECT_TRUE(StartsWith(best, "bestmove ")) << go;
+        EXPECT_NE(best, "bestmove 0000") << go;
+        EXPECT_LT(elapsed, 100ms) << go;
+        harness.Session().WaitForSearchEnd();
+    }
+}
+
+TEST(UciSession, PonderWaitsForPonderhitThenMovesWithinTheClock) {
+    SessionHarness harness;
+    harness.Send("setoption name Ponder value true");
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go ponder wtime 1000 btime 1000");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(HasLineStartingWith(harness.All(), "bestmove"));
+    const auto hit = Clock::now();
+    harness.Send("ponderhit");
+    const std::vector<std::string> best = Words(harness.Await("bestmove", 2s));
+    EXPECT_LT(Clock::now() - hit, 1000ms);
+    ASSERT_GE(best.size(), 2u);
+    harness.Session().WaitForSearchEnd();
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {best[1]})) << best[1];
+}
+
+// What needs the engine's search to report: the variation lines and the best move taken from them.
+TEST(UciSession, DepthSearchReportsVariationsAndPlaysTheirFirstMove) {
+    SessionHarness harness;
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go depth 6");
+    const std::vector<std::string> best = Words(harness.Await("bestmove", 60s));
+    harness.Session().WaitForSearchEnd();
+    ASSERT_GE(best.size(), 2u);
+    std::string lastExact;
+    for (const std::string& line : harness.All())
+        if (StartsWith(line, "info depth") && line.find(" pv ") != std::string::npos &&
+            line.find("bound") == std::string::npos)
+            lastExact = line;
+    if (lastExact.empty()) GTEST_SKIP() << "the engine's search made no report";
+
+    for (const char* field : {" score ", " nodes ", " nps ", " time ", " pv "})
+        EXPECT_NE(lastExact.find(field), std::string::npos) << field << " in " << lastExact;
+    EXPECT_TRUE(StartsWith(lastExact, "info depth 6 ")) << lastExact;
+    const std::vector<std::string> pv = PvOf(lastExact);
+    ASSERT_FALSE(pv.empty());
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, pv)) << lastExact;
+    EXPECT_EQ(best[1], pv[0]);
+    if (pv.size() > 1) {
+        ASSERT_EQ(best.size(), 4u);
+        EXPECT_EQ(best[2], "ponder");
+        EXPECT_EQ(best[3], pv[1]);
+    }
+}
+
+TEST(UciSession, MovetimeSearchEndsEarlyOnStop) {
+    SessionHarness harness;
+    harness.Send("position startpos");
+    const auto start = Clock::now();
+    harness.Send("go movetime 20000");
+    std::this_thread::sleep_for(200ms);
+    if (HasLineStartingWith(harness.All(), "bestmove")) GTEST_SKIP() << "the engine's search ended at once";
+    harness.Send("stop");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove "));
+    EXPECT_LT(Clock::now() - start, 5s);
+}
+
+TEST(UciSession, QuitAndEndOfInputEndTheSession) {
+    std::ostringstream out;
+    {
+        UciSession session(out, SystemClock(), 1);
+        std::istringstream in("position startpos\ngo infinite\nquit\nisready\n");
+        EXPECT_EQ(session.Run(in), 0);
+    }
+    EXPECT_EQ(out.str().find("readyok"), std::string::npos);  // nothing after quit
+    EXPECT_NE(out.str().find("bestmove "), std::string::npos);
+    std::ostringstream out2;
+    UciSession session(out2, SystemClock(), 1);
+    std::istringstream in("go infinite\n");
+    EXPECT_EQ(session.Run(in), 0);
+    EXPECT_NE(out2.str().find("bestmove "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarn::cli

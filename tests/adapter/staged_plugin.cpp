@@ -128,6 +128,10 @@ void StagedPlugin::ProbeSetOptions(const char* const* texts) const {
         set(texts);
 }
 
+ProbeStopFlagFn StagedPlugin::ProbeStopFlag() const {
+    return reinterpret_cast<ProbeStopFlagFn>(platform::FindSymbol(probe_, "ProbeStopFlag"));
+}
+
 SearchRequest StartPositionRequest(int depth) {
     SearchRequest request{};
     request.StartPosition = 1;

@@ -68,6 +68,7 @@ public:
     void ProbeClearLog() const;
     void ProbeSetAnalyse(ProbeAnalyse script) const;
     void ProbeSetOptions(const char* const* texts) const;
+    ProbeStopFlagFn ProbeStopFlag() const;
 
     std::filesystem::path pluginPath;
     std::filesystem::path enginePath;

@@ -9,6 +9,7 @@
 
 #include "cli/uci_position.h"
 #include "engine/board/board.h"
+#include "engine/interface/options.h"
 #include "engine/interface/zarn.h"
 #include "session_harness.h"
 
@@ -154,6 +155,26 @@ TEST(UciSession, DubiousFenFieldsAreDroppedWithANote) {
     harness.Send("position fen 4k3/8/8/8/8/8/8/R3K3 w KQ e6 0 1 moves e1c1");  // the queen side still castles
     EXPECT_EQ(Board[C1], King);
     EXPECT_EQ(Board[D1], Rook);
+}
+
+TEST(UciSession, OptionsReachTheEngineAndSurviveANewHashSize) {
+    SessionHarness harness;
+    harness.Send("position startpos moves d2d4");
+    harness.Send("setoption name drawscore value 80");  // names are not case-sensitive; the value is clamped
+    EXPECT_TRUE(StartsWith(harness.Await("info string", 0ms), "info string setoption: DrawScore set to 50"));
+    harness.Send("setoption name BlitzPlayingSpeed value 30");
+    EXPECT_TRUE(harness.Recent().empty());
+    EXPECT_EQ(Options.DrawScore, 50);
+    // A new hash size starts the engine afresh; the options and the position are set again.
+    harness.Send("setoption name Hash value 2");
+    EXPECT_TRUE(harness.Recent().empty());
+    EXPECT_EQ(Options.DrawScore, 50);
+    EXPECT_EQ(Options.BlitzPlayingSpeed, 30);
+    EXPECT_EQ(Board[D4], Pawn);
+    EXPECT_EQ(SideToMove, Black);
+    harness.Send("setoption name Clear Hash");
+    harness.Send("ucinewgame");
+    EXPECT_TRUE(harness.Recent().empty());
 }
 
 TEST(UciSession, NoLegalMoveGivesBestmove0000) {

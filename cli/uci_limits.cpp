@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/uci_position.h"
 #include "engine/board/types.h"
 #include "engine/interface/zarn.h"
 
@@ -41,9 +42,7 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
         if (word == "searchmoves") {
             // Restricting the root moves is not offered: the listed moves are skipped.
             request.ignored.emplace_back(word);
-            while (i + 1 < words.size() && words[i + 1].size() >= 4 && words[i + 1].size() <= 5 &&
-                   words[i + 1][0] >= 'a' && words[i + 1][0] <= 'h')
-                ++i;
+            while (i + 1 < words.size() && IsMoveText(words[i + 1])) ++i;
             continue;
         }
         const bool numeric = word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||

@@ -20,7 +20,8 @@
 
 namespace zarn::cli {
 
-// Milliseconds from an arbitrary fixed point. A session reads it for its reports and deadlines.
+// Milliseconds from an arbitrary fixed point. A session reads it for its reports and deadlines, from
+// its own thread and from the searching and watching threads.
 class UciClock {
 public:
     virtual ~UciClock() = default;

@@ -113,7 +113,7 @@ TEST(UciLimits, GoParameterErrorsAndIgnoredParameters) {
     EXPECT_NE(ParseGo(std::vector<std::string_view>{"depth"}, request), "");
     EXPECT_NE(ParseGo(std::vector<std::string_view>{"wtime", "12a"}, request), "");
     EXPECT_NE(ParseGo(std::vector<std::string_view>{"sideways"}, request), "");
-    EXPECT_EQ(ParseGo(std::vector<std::string_view>{"searchmoves", "e2e4", "d2d4", "nodes", "5", "depth", "3"}, request),
+    EXPECT_EQ(ParseGo(std::vector<std::string_view>{"searchmoves", "e2e4", "d2d4", "depth", "3", "nodes", "5"}, request),
               "");
     EXPECT_EQ(request.ignored, (std::vector<std::string>{"searchmoves", "nodes"}));
     EXPECT_EQ(request.depth, 3);

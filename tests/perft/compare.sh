@@ -10,23 +10,35 @@ if [ ! -x "$stockfish" ]; then
     exit 77
 fi
 
-moves_only() { grep -E '^[a-h][1-8][a-h][1-8][qrbn]?: [0-9]+$' | sort; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The list without comments: "depth|fen|note" per line.
+grep -vE '^[[:space:]]*(#|$)' "$positions" > "$work/list"
+
+# One stockfish session for the whole list (it loads slowly); each count ends with "Nodes searched".
+while IFS='|' read -r depth fen _; do
+    printf 'position fen %s\ngo perft %s\n' "$(echo "$fen" | sed 's/^ *//; s/ *$//')" "$(echo "$depth" | tr -d ' ')"
+done < "$work/list" > "$work/commands"
+echo quit >> "$work/commands"
+"$stockfish" < "$work/commands" |
+    awk -v dir="$work" -v n=0 '/^[a-h][1-8][a-h][1-8][qrbn]?: [0-9]+$/ { print > (dir "/theirs." n) }
+                        /^Nodes searched/ { close(dir "/theirs." n); n++ }'
 
 failures=0
-checked=0
+index=0
 while IFS='|' read -r depth fen note; do
     depth=$(echo "$depth" | tr -d ' ')
-    case "$depth" in ''|'#'*) continue ;; esac
     fen=$(echo "$fen" | sed 's/^ *//; s/ *$//')
-    ours=$("$zarn" perft "$depth" "$fen" | moves_only)
-    theirs=$(printf 'position fen %s\ngo perft %s\nquit\n' "$fen" "$depth" | "$stockfish" | moves_only)
-    checked=$((checked + 1))
+    ours=$("$zarn" perft "$depth" "$fen" | grep -E '^[a-h][1-8][a-h][1-8][qrbn]?: [0-9]+$' | sort)
+    theirs=$(sort "$work/theirs.$index" 2>/dev/null)
     if [ -z "$theirs" ] || [ "$ours" != "$theirs" ]; then
         failures=$((failures + 1))
         echo "MISMATCH at depth $depth: $fen ($note)"
         diff <(echo "$ours") <(echo "$theirs") | sed 's/^/    /' | head -20
     fi
-done < "$positions"
+    index=$((index + 1))
+done < "$work/list"
 
-echo "$checked positions checked, $failures mismatched"
+echo "$index positions checked, $failures mismatched"
 [ "$failures" -eq 0 ]

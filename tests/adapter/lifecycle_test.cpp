@@ -10,7 +10,8 @@ namespace zarn::adapter_test {
 namespace {
 
 TEST(AdapterLifecycle, InstalledInSubdirectoryWithCapitalsBindsTheLibraryBesideIt) {
-    const auto engines = FreshDirectory("Host Files/Engines");
+    // The tail "Sub/Probe.eng" also occurs higher up the path; only the last one is cut off.
+    const auto engines = FreshDirectory("Sub/Probe.eng Files/Engines");
     StagedPlugin plugin(engines / "Sub", "Probe.eng", EngineLibrary::Probe);
     ASSERT_EQ(plugin.Start(0), 0);
     // A requested hash of 0 reaches the engine as 1024 KB; the engines directory keeps its case.
@@ -22,7 +23,8 @@ TEST(AdapterLifecycle, InstalledInSubdirectoryWithCapitalsBindsTheLibraryBesideI
 }
 
 TEST(AdapterLifecycle, RealEngineStartsFromACapitalisedPath) {
-    const auto engines = FreshDirectory("Chess Host/ENGINES");
+    // ".eng" in a directory name higher up must not be taken for the plug-in's extension.
+    const auto engines = FreshDirectory("Chess.eng Host/ENGINES");
     StagedPlugin plugin(engines / "Zarn", "Zarn.eng", EngineLibrary::Real);
     // Before the start the texts come from the engine library loaded for the query alone.
     EXPECT_STREQ(plugin.eng7(), "Zarn 504");

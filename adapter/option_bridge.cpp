@@ -114,6 +114,7 @@ void AppendRecord(std::string_view name, std::int32_t type, const std::intptr_t 
 }
 
 // "combo [default D] var A var B ...": a block of entry count, default index and length-prefixed texts.
+// Parsing ends where neither a default nor an entry follows.
 void AppendCombo(std::string_view name, std::string_view text) {
     constexpr std::string_view var = " var ";
     std::array<std::uint8_t, 3 + MaxComboEntries * (MaxComboEntryText + 1)> block{};
@@ -122,12 +123,15 @@ void AppendCombo(std::string_view name, std::string_view text) {
     int defaultIndex = 0;
     std::string_view defaultText;
     std::size_t cursor = 0;
+    // Without a default the first entry follows "combo " at once, its leading blank already read.
+    bool entryAtStart = StartsWith(text, var.substr(1));
     if (StartsWith(text, "default ")) {
         cursor = std::min(text.find(var, 8), text.size());
         defaultText = text.substr(8, cursor - 8);
     }
-    while (StartsWith(text.substr(cursor), var)) {
-        const std::size_t start = cursor + var.size();
+    while (entryAtStart || StartsWith(text.substr(cursor), var)) {
+        const std::size_t start = entryAtStart ? var.size() - 1 : cursor + var.size();
+        entryAtStart = false;
         cursor = std::min(text.find(var, start), text.size());
         if (entries == MaxComboEntries) continue;
         const std::string_view entry = text.substr(start, std::min<std::size_t>(cursor - start, MaxComboEntryText));

@@ -1,6 +1,7 @@
 // Reports from the engine: each one fills the host's record and posts a message through Func3.
 #include "adapter/reports.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -159,7 +160,7 @@ ENG_API int ENG_CALL ShowMainline(const char* line, int score) {
 ENG_API int ENG_CALL ShowText(const char* text) {
     if (textRing == nullptr) return 0;
     if (text == nullptr) text = "";
-    int length = static_cast<int>(std::strlen(text) < TextRingSize ? std::strlen(text) : TextRingSize);
+    int length = static_cast<int>(std::min<std::size_t>(std::strlen(text), TextRingSize));
     if (textRingOffset + length + 1 >= textRingSize) {
         textRingOffset = 0;
         if (length >= textRingSize) length = textRingSize - 1;

@@ -128,6 +128,7 @@ const char* const OddTexts[] = {
     "option name NoType spin default 1 min 0 max 2",
     "not an option",
     "option name Empty type string",
+    "option name Plain type combo var One var Two",
     "",
     "option name AfterTheEnd type spin default 1 min 0 max 2",
     nullptr,
@@ -135,7 +136,7 @@ const char* const OddTexts[] = {
 
 TEST_F(AdapterOptionChanges, EveryOptionKindIsReadWithinItsBounds) {
     Start(OddTexts);
-    ASSERT_EQ(plugin->eng13()->OptionCount, 6);
+    ASSERT_EQ(plugin->eng13()->OptionCount, 7);
 
     EXPECT_EQ(Record(0).Type, OptionCheck);
     EXPECT_EQ(Record(0).Values[DefaultValue], 1);
@@ -170,7 +171,12 @@ TEST_F(AdapterOptionChanges, EveryOptionKindIsReadWithinItsBounds) {
     EXPECT_EQ(block[1], 0);  // the default entry lies beyond the 64 kept
 
     EXPECT_EQ(Record(5).Type, OptionString);
-    EXPECT_EQ(Record(5).Values[DefaultValue] != 0, true);
+    EXPECT_NE(Record(5).Values[DefaultValue], 0);
+
+    // A combo without a default starts with its first entry.
+    const std::uint8_t plainBlock[] = {2, 0, 3, 'O', 'n', 'e', 3, 'T', 'w', 'o', 0};
+    ASSERT_EQ(Record(6).DataSize, static_cast<std::int32_t>(sizeof plainBlock));
+    EXPECT_EQ(std::memcmp(reinterpret_cast<const void*>(Record(6).Values[CurrentValue]), plainBlock, sizeof plainBlock), 0);
 }
 
 TEST_F(AdapterOptionChanges, CheckAndComboChangesPassAsText) {

@@ -10,7 +10,11 @@
 #include "engine/interface/engine_state.h"
 #include "engine/interface/options.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/hash.h"
+#include "engine/search/root.h"
+#include "engine/search/search.h"
 #include "engine/search/stack.h"
+#include "engine/search/timer.h"
 
 namespace zarn {
 
@@ -50,13 +54,17 @@ ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*
     // Without its pawn hash table the engine cannot evaluate: report the failure to the caller.
     if (!AllocatePawnHash()) return -1;
     HashSizeMb = HashSizeFromKilobytes(hashKb);
-    // The two transposition tables are allocated and cleared here.
+    if (!AllocateTables()) {
+        // Release what was allocated and tell the caller that the engine cannot run.
+        ZarnQuit();
+        return -1;
+    }
     return HashSizeMb * 1024;
 }
 
 ZARN_API void ZARN_CALL ZarnQuit(void) {
     FreePawnHash();
-    // Both transposition tables are released here.
+    FreeTables();
 }
 
 ZARN_API void ZARN_CALL ZarnSetPosition(char* fen) { SetPositionFromText(fen); }
@@ -69,37 +77,27 @@ ZARN_API void ZARN_CALL ZarnSetStartPosition(void) {
 
 ZARN_API void ZARN_CALL ZarnSetGame(char* moves) { SetGame(moves); }
 
-ZARN_API void ZARN_CALL ZarnSetTime(int /*moves*/, int /*seconds*/) {
-    // Search limits: time control.
+ZARN_API void ZARN_CALL ZarnSetTime(int moves, int seconds) { SetTimeControl(moves, seconds); }
+
+ZARN_API void ZARN_CALL ZarnSetBlitz(int seconds, int incrementSeconds) { SetBlitz(seconds, incrementSeconds); }
+
+ZARN_API void ZARN_CALL ZarnSetDepth(int depth) { SetFixedDepth(depth); }
+
+ZARN_API void ZARN_CALL ZarnSetInfinite(void) { SetInfinite(); }
+
+ZARN_API int ZARN_CALL ZarnAnalyse(int ponder) {
+    Pondering.store(ponder != 0 ? 1 : 0, std::memory_order_relaxed);
+    ResetSearchStack();
+    RebuildDerivedState();
+    return RootSearch(SideToMove);
 }
 
-ZARN_API void ZARN_CALL ZarnSetBlitz(int /*seconds*/, int /*incrementSeconds*/) {
-    // Search limits: base time plus increment.
-}
+ZARN_API void ZARN_CALL ZarnStopAnalyse(void) { StopFlag.store(1, std::memory_order_relaxed); }
 
-ZARN_API void ZARN_CALL ZarnSetDepth(int /*depth*/) {
-    // Search limits: fixed depth.
-}
-
-ZARN_API void ZARN_CALL ZarnSetInfinite(void) {
-    // Search limits: no limit.
-}
-
-ZARN_API int ZARN_CALL ZarnAnalyse(int /*ponder*/) {
-    // Root search: sets Pondering, resets the stack, rebuilds and searches SideToMove.
-    return 0;
-}
-
-ZARN_API void ZARN_CALL ZarnStopAnalyse(void) {
-    // Search: sets StopFlag.
-}
-
-ZARN_API void ZARN_CALL ZarnPonderingOff(void) {
-    // Search limits: the ponder hit restarts the clock.
-}
+ZARN_API void ZARN_CALL ZarnPonderingOff(void) { PonderHit(); }
 
 ZARN_API void ZARN_CALL ZarnClearHashtable(void) {
-    // Both transposition tables are cleared here, before the stack reset.
+    ClearTables();
     ResetSearchStack();
     RebuildDerivedState();
 }

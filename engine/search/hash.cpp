@@ -6,6 +6,7 @@
 #include <new>
 
 #include "engine/board/board.h"
+#include "engine/interface/engine_state.h"
 #include "engine/search/stack.h"
 
 namespace zarn {
@@ -72,6 +73,8 @@ bool AllocateTablesOfSize(int megabytes) {
     ClearTables();
     return true;
 }
+
+bool AllocateTables() { return AllocateTablesOfSize(HashSizeMb); }
 
 void ClearTables() {
     if (WhiteTable) std::fill(WhiteTable, WhiteTable + EntryCount, HashEntry{});

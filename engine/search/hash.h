@@ -8,9 +8,10 @@
 
 namespace zarn {
 
+// Trivial, so that a new table is not written twice (allocation, then clearing).
 struct HashEntry {
-    Key KeyWord = 0;
-    std::uint64_t Data = 0;
+    Key KeyWord;
+    std::uint64_t Data;
 };
 
 inline constexpr int BucketSize = 6;

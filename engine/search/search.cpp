@@ -1,14 +1,319 @@
 // The alpha-beta search: one template on the colour, SearchWhite and SearchBlack its instances.
 #include "engine/search/search.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "engine/board/board.h"
+#include "engine/eval/score.h"
+#include "engine/interface/options.h"
+#include "engine/moves/attacks.h"
+#include "engine/moves/buffer.h"
+#include "engine/moves/make.h"
+#include "engine/moves/moves.h"
+#include "engine/search/hash.h"
+#include "engine/search/history.h"
+#include "engine/search/next.h"
+#include "engine/search/phase.h"
 #include "engine/search/stack.h"
+#include "engine/search/timer.h"
 
 namespace zarn {
 
 std::uint32_t NodeCount = 0;
 std::int32_t NodeCountdown = NodesPerTimeCheck;
 std::atomic<std::int32_t> StopFlag{0};
+
+namespace {
+
+// 1 when a capture of the first kind answers a capture of the second within the same class:
+// pawn for pawn, minor for minor, rook for rook, queen for queen.
+constexpr int RecaptureClass[7][7] = {
+    {0, 0, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0, 0}, {0, 0, 1, 1, 0, 0, 0}, {0, 0, 1, 1, 0, 0, 0},
+    {0, 0, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0, 1, 0}, {0, 0, 0, 0, 0, 0, 0},
+};
+
+// Pawn moves to the second or the seventh rank.
+constexpr bool IsPawnPushSquare(int square) { return RankOf(square) == 1 || RankOf(square) == 6; }
+
+constexpr bool IsQuiet(Move move) { return MoveCaptured(move) == 0 && MovePromotion(move) == 0; }
+
+template <int Side>
+int DrawScoreOf() {
+    return Side == White ? WhiteDrawScore : BlackDrawScore;
+}
+
+// Static evaluation from the mover's point of view.
+template <int Side>
+int EvaluateFor(int alpha, int beta, int ply) {
+    if constexpr (Side == White)
+        return Evaluate(White, alpha, beta, ply);
+    else
+        return -Evaluate(Black, -beta, -alpha, ply);
+}
+
+template <int Side>
+int MaterialFor() {
+    return Side == White ? MaterialBalance() : -MaterialBalance();
+}
+
+// A quiet move that proved best or refuted the node: its history grows and it becomes killer 1.
+template <int Side>
+void RewardQuietMove(PlyRecord& record, Move move, int depth) {
+    if (!IsQuiet(move)) return;
+    std::int32_t& counter = History[Side][MoveFromTo(move)];
+    counter = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{counter} + depth * depth / 3600, INT32_MAX));
+    if (move != record.Killer1) {
+        record.Killer2 = record.Killer1;
+        record.Killer1 = move;
+    }
+}
+
+template <int Side>
+int Quiescence(int ply, int alpha, int beta, int eval) {
+    constexpr int Other = 1 - Side;
+    if (eval > alpha) {
+        alpha = eval;
+        if (alpha >= beta) return alpha;
+    } else if (alpha > 29000) {
+        return alpha;
+    }
+
+    GenerateCaptures<Side>(ply);
+    const int start = MoveStart(ply);
+    const int end = SearchStack[ply].MoveEnd;
+    const int threshold = alpha - 120 - (Sides[Side].Material - Sides[Other].Material);
+    for (int i = start; i < end; ++i) {
+        const Move move = MoveBuffer[i];
+        const int captured = MoveCaptured(move);
+        // A king capture refutes the previous move.
+        if (captured == King) return beta;
+        int gain = PieceValue[captured];
+        if (MovePromotion(move) != 0) gain += PieceValue[MovePromotion(move)] - 100;
+        int score;
+        if (gain <= threshold) {
+            score = -MateScore;
+        } else {
+            const int mover = PieceValue[MoveKind(move)];
+            if (mover < PieceValue[captured]) {
+                score = PieceValue[captured];
+            } else if (mover > PieceValue[captured] || threshold > 0) {
+                score = StaticExchange(Side, MoveFrom(move), MoveTo(move));
+                if (score < 0) score = -MateScore;
+            } else {
+                score = PieceValue[captured];
+            }
+        }
+        MoveScore[i] = score;
+    }
+
+    for (;;) {
+        int slot = -1;
+        int bestScore = -MateScore;
+        for (int i = start; i < end; ++i)
+            if (MoveScore[i] > bestScore) {
+                bestScore = MoveScore[i];
+                slot = i;
+            }
+        if (slot < 0) return alpha;
+        MoveScore[slot] = -MateScore;
+        const Move move = MoveBuffer[slot];
+        MakeMoveOf<Side>(move, ply);
+        const int score = -SearchNode<Other>(0, ply + 1, -beta, -alpha, 0);
+        UnmakeMoveOf<Side>(move, ply);
+        if (score > alpha) {
+            if (score >= beta) return score;
+            alpha = score;
+        }
+    }
+}
+
+}  // namespace
+
+template <int Side>
+int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
+    constexpr int Other = 1 - Side;
+
+    ++NodeCount;
+    if (--NodeCountdown <= 0) {
+        NodeCountdown = NodesPerTimeCheck;
+        // Only ever raised here, so a stop request from another thread is never lost.
+        if (ShouldStop(depth, ply)) StopFlag.store(1, std::memory_order_relaxed);
+    }
+
+    if (alpha >= 29999 - ply) return alpha;
+    if (ply >= DeepestPly) return EvaluateFor<Side>(alpha, beta, ply);
+
+    int eval;
+    if (depth > OnePly) {
+        eval = MaterialFor<Side>();
+    } else {
+        eval = EvaluateFor<Side>(alpha, beta, ply);
+        if (depth < 1 || eval <= alpha - 700) return Quiescence<Side>(ply, alpha, beta, eval);
+    }
+
+    PlyRecord& record = SearchStack[ply];
+    PlyRecord& next = SearchStack[ply + 1];
+    const SideRecord& own = Sides[Side];
+    const bool inCheck = record.SideInCheck != 0;
+
+    if (depth <= 2 * OnePly) {
+        if (depth <= OnePly && !inCheck && eval >= beta + Options.FutilityPruning) return eval;
+        if (eval < beta) nullAllowed = 0;
+    } else if (depth <= 3 * OnePly && eval <= alpha - 800) {
+        depth -= OnePly;
+    }
+
+    if (SearchStack[ply - 1].CurrentMove != 0 && IsRepetition(ply)) return DrawScoreOf<Side>();
+
+    record.HashMove = 0;
+    record.BestMove = 0;
+    bool threat = false;
+    bool needIid = true;
+    const int alpha0 = alpha;
+
+    HashEntry* entry = ProbeOrClaim(Side, depth, ply);
+    if (entry && EntryDepth(*entry) != 0) {
+        const int flags = EntryFlags(*entry);
+        if (EntryDepth(*entry) >= depth) {
+            const int score = EntryScore(*entry, ply);
+            if (flags & Exact) return score;
+            if ((flags & LowerBound) && score >= beta) return score;
+            if ((flags & UpperBound) && score <= alpha) return score;
+        }
+        if (flags & MateThreat) threat = true;
+        if (EntryDepth(*entry) >= depth - 2 * OnePly) needIid = false;
+        record.HashMove = EntryMove(*entry);
+    }
+
+    if (!inCheck && !threat && nullAllowed == 1 && own.PieceMaterial != 0 &&
+        !(own.PieceMaterial <= 5 && depth > 7 * OnePly)) {
+        record.CurrentMove = 0;
+        record.EpSquareAfter = 0;
+        record.MoveEnd = MoveStart(ply);
+        record.RecaptureExtended = 0;
+        next.SideInCheck = 0;
+        next.PawnKey = record.PawnKey;
+        next.PieceKey = record.PieceKey;
+        const int reduction = depth > 6 * OnePly && own.PieceMaterial > 8 ? 4 * OnePly : 3 * OnePly;
+        const int score = -SearchNode<Other>(depth - reduction, ply + 1, -beta, -beta + 1, 0);
+        if (score >= beta) return score;
+        // Passing would be mated at once: the side faces a mate threat.
+        if (score == ply - 29998) threat = true;
+    }
+
+    if (depth > 2 * OnePly && needIid && SearchStack[ply - 1].CurrentMove != 0) {
+        int lower = alpha, upper = beta;
+        if (depth <= 3 * OnePly) {
+            if (!inCheck && eval >= beta)
+                upper = eval + 100;
+            else if (eval <= alpha - 700)
+                lower = eval - 100;
+        }
+        SearchNode<Side>(depth - 2 * OnePly, ply, lower, upper, 0);
+        record.HashMove = record.BestMove;
+    }
+
+    int best = -MateScore;
+    record.PickerStage = StageHashMove;
+    for (;;) {
+        const Move move = inCheck ? NextEvasion<Side>(ply) : NextMove<Side>(ply);
+        if (move == 0) break;
+        MakeMoveOf<Side>(move, ply);
+        if (AttackedBy<Other>(own.KingSquare)) {
+            UnmakeMoveOf<Side>(move, ply);
+            continue;
+        }
+
+        int ext = 0;
+        record.RecaptureExtended = 0;
+        if (AttackedBy<Side>(Sides[Other].KingSquare)) {
+            next.SideInCheck = 1;
+            ext = Options.CheckExtensions;
+        } else {
+            next.SideInCheck = 0;
+        }
+        const PlyRecord& previous = SearchStack[ply - 1];
+        const Move prev = previous.CurrentMove;
+        if (MoveTo(move) == MoveTo(prev) && previous.RecaptureExtended == 0) {
+            const bool applies = MoveCaptured(prev) != 0
+                                     ? RecaptureClass[MoveCaptured(move)][MoveCaptured(prev)] != 0 || MovePromotion(prev) != 0
+                                     : MovePromotion(prev) != 0;
+            if (applies) {
+                record.RecaptureExtended = 1;
+                ext += Options.RecaptureExtensions;
+            }
+        }
+        if (MoveKind(move) == Pawn && IsPawnPushSquare(MoveTo(move))) ext += Options.PawnPushExtensions;
+        if (threat) ext += Options.ThreatExtensions;
+
+        int score;
+        if (best == -MateScore) {
+            // The only evasion generated is extended further.
+            if (inCheck && record.MoveEnd - MoveStart(ply) == 1) ext += Options.SingleMoveExtensions;
+            const int newDepth = depth + (ext > OnePly ? 0 : ext - OnePly);
+            next.Pv[ply + 1] = 0;
+            score = -SearchNode<Other>(newDepth, ply + 1, -beta, -alpha, 1);
+        } else {
+            const int newDepth = depth + (ext > OnePly ? 0 : ext - OnePly);
+            if (depth > 4 * OnePly) {
+                score = -SearchNode<Other>(newDepth, ply + 1, -alpha - 1, -alpha, 1);
+                if (score > alpha && score < beta) {
+                    next.Pv[ply + 1] = 0;
+                    score = -SearchNode<Other>(newDepth, ply + 1, -beta, -alpha, 1);
+                }
+            } else {
+                next.Pv[ply + 1] = 0;
+                score = -SearchNode<Other>(newDepth, ply + 1, -beta, -alpha, 1);
+            }
+        }
+        UnmakeMoveOf<Side>(move, ply);
+
+        if (score > best) {
+            record.BestMove = move;
+            if (score > alpha) {
+                if (score >= beta) {
+                    RewardQuietMove<Side>(record, move, depth);
+                    StoreEntry(entry, move, depth, ply, score, LowerBound | (threat ? MateThreat : 0));
+                    return score;
+                }
+                UpdatePv(move, ply);
+                alpha = score;
+            }
+            best = score;
+        }
+        if (StopFlag.load(std::memory_order_relaxed)) return 0;
+    }
+
+    if (best == -MateScore) {
+        const int score = inCheck ? ply - MateScore : DrawScoreOf<Side>();
+        StoreEntry(entry, record.BestMove, depth, ply, score, Exact);
+        return score;
+    }
+    if (best > alpha0) {
+        RewardQuietMove<Side>(record, record.BestMove, depth);
+        StoreEntry(entry, record.BestMove, depth, ply, best, Exact | (threat ? MateThreat : 0));
+        return best;
+    }
+    StoreEntry(entry, record.BestMove, depth, ply, best, UpperBound | (threat ? MateThreat : 0));
+    return best;
+}
+
+template int SearchNode<White>(int, int, int, int, int);
+template int SearchNode<Black>(int, int, int, int, int);
+
+int SearchWhite(int depth, int ply, int alpha, int beta, int nullAllowed) {
+    return SearchNode<White>(depth, ply, alpha, beta, nullAllowed);
+}
+
+int SearchBlack(int depth, int ply, int alpha, int beta, int nullAllowed) {
+    return SearchNode<Black>(depth, ply, alpha, beta, nullAllowed);
+}
+
+int Search(int side, int depth, int ply, int alpha, int beta, int nullAllowed) {
+    return side == White ? SearchNode<White>(depth, ply, alpha, beta, nullAllowed)
+                         : SearchNode<Black>(depth, ply, alpha, beta, nullAllowed);
+}
 
 void UpdatePv(Move move, int ply) {
     Move* row = SearchStack[ply].Pv;
@@ -26,7 +331,8 @@ int IsRepetition(int ply) {
     int k = ply - 4;
     for (; k >= 1; k -= 2)
         if (SearchStack[k].PawnKey == pawnKey && SearchStack[k].PieceKey == pieceKey) return 1;
-    for (int i = GamePly + k; i > LastIrreversiblePly && i >= 0; i -= 2)
+    // Entry GamePly + k of the game history holds the position at search ply k.
+    for (int i = GamePly + k; i > LastIrreversiblePly; i -= 2)
         if (GamePawnKeys[i] == pawnKey && GamePieceKeys[i] == pieceKey) return 1;
     return 0;
 }

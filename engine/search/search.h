@@ -21,6 +21,8 @@ extern std::atomic<std::int32_t> StopFlag;
 inline constexpr int DeepestPly = 118;
 
 // Score from the mover's point of view. side: 1 White, 0 Black.
+template <int Side>
+int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed);
 int Search(int side, int depth, int ply, int alpha, int beta, int nullAllowed);
 int SearchWhite(int depth, int ply, int alpha, int beta, int nullAllowed);
 int SearchBlack(int depth, int ply, int alpha, int beta, int nullAllowed);

@@ -1,0 +1,38 @@
+// The staged move pickers of the full-width search: one move at a time, generated lazily.
+#pragma once
+
+#include "engine/board/types.h"
+
+namespace zarn {
+
+// Picker stages (PickerStage of a ply).
+inline constexpr int StageHashMove = 0;
+inline constexpr int StageGenerateCaptures = 1;
+inline constexpr int StageGoodCaptures = 2;
+inline constexpr int StageKiller1 = 3;
+inline constexpr int StageKiller2 = 4;
+inline constexpr int StageGenerateQuiets = 5;
+inline constexpr int StageHistory = 6;
+inline constexpr int StageRemaining = 7;
+inline constexpr int StageEvasions = 8;
+
+// Quiet moves taken in history order before the rest come unsorted.
+inline constexpr int HistoryPicks = 4;
+
+// The next move of a node not in check, or 0 when none is left. The moves are pseudo-legal.
+template <int Side>
+Move NextMove(int ply);
+// The next evasion of a node in check, hash move first, then by capture score.
+template <int Side>
+Move NextEvasion(int ply);
+
+inline Move NextMoveWhite(int ply) { return NextMove<White>(ply); }
+inline Move NextMoveBlack(int ply) { return NextMove<Black>(ply); }
+inline Move NextEvasionWhite(int ply) { return NextEvasion<White>(ply); }
+inline Move NextEvasionBlack(int ply) { return NextEvasion<Black>(ply); }
+
+// Ordering value of a capture (or of any move, by its exchange value) for the side making it.
+template <int Side>
+int CaptureScore(Move move);
+
+}  // namespace zarn

@@ -3,6 +3,8 @@
 // Black versions are thin aliases.
 #pragma once
 
+#include <array>
+
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/moves/sliders.h"
@@ -15,6 +17,24 @@ inline constexpr int PieceValue[7] = {0, 100, 300, 300, 500, 900, 3000};
 
 // Signed mailbox code of a piece of the given colour.
 constexpr int PieceCode(int side, int kind) { return side == White ? kind : -kind; }
+
+// Every square a bishop (diagonal) or rook (straight) on a square reaches on the empty board: no
+// slider outside these lines can attack the square, which spares the occupancy lookups.
+constexpr std::array<Bitboard, 64> EmptyBoardLines(bool diagonal) {
+    std::array<Bitboard, 64> lines{};
+    for (int square = 0; square < 64; ++square) {
+        for (int target = 0; target < 64; ++target) {
+            const int files = FileOf(target) - FileOf(square);
+            const int ranks = RankOf(target) - RankOf(square);
+            if (target == square) continue;
+            const bool onLine = diagonal ? (files == ranks || files == -ranks) : (files == 0 || ranks == 0);
+            if (onLine) lines[square] |= Bitboard{1} << target;
+        }
+    }
+    return lines;
+}
+inline constexpr std::array<Bitboard, 64> DiagonalLines = EmptyBoardLines(true);
+inline constexpr std::array<Bitboard, 64> StraightLines = EmptyBoardLines(false);
 
 // Squares attacked by a pawn of the given colour standing on a square.
 template <int Side>
@@ -39,9 +59,9 @@ inline int AttackedBy(int square) {
     // would attack.
     if (PawnAttacksOf<1 - By>()[square] & by.Pawns) return 1;
     if (KnightAttacks[square] & by.Knights) return 1;
-    const Bitboard diagonal = by.Bishops | by.Queens;
+    const Bitboard diagonal = (by.Bishops | by.Queens) & DiagonalLines[square];
     if (diagonal && (BishopAttacksOf(square) & diagonal)) return 1;
-    const Bitboard straight = by.Rooks | by.Queens;
+    const Bitboard straight = (by.Rooks | by.Queens) & StraightLines[square];
     if (straight && (RookAttacksOf(square) & straight)) return 1;
     return (KingAttacks[square] & KingSetOf<By>()) != 0;
 }

@@ -84,10 +84,11 @@ int RunBench(std::span<char* const> args) {
     ZarnQuit();
 
     std::printf("Depth: %d\n", depth);
-    std::printf("Nodes searched: %" PRIu64 "\n", total);
     std::printf("Time: %" PRId64 " ms\n", static_cast<std::int64_t>(microseconds / 1000));
     std::printf("Nodes per second: %" PRIu64 "\n",
                 microseconds > 0 ? static_cast<std::uint64_t>(total * 1000000.0 / microseconds) : total);
+    // The signature last, where scripts look for it.
+    std::printf("Nodes searched: %" PRIu64 "\n", total);
     return 0;
 }
 

@@ -1,0 +1,287 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows deliverables and checks them.
+#
+#   build-win32  i686-w64-mingw32: the real deliverables (Zarn504.dll, Zarn.eng, Chess32.dll,
+#                zarn-host.exe, zarn.exe) and their release folder and zip
+#   build-win64  x86_64-w64-mingw32: the same sources, for running under 64-bit Wine
+#
+# Checks, each reported as "ok" or "FAIL"; any failure makes the script exit with status 1:
+#   - export tables: Zarn504.dll exactly the eighteen engine functions, Zarn.eng exactly Eng1-Eng15,
+#     Eng19 and the five Show functions, all undecorated;
+#   - import tables: only system DLLs (the C++ runtime is linked statically), Func3 as the one import
+#     from Chess32.dll, the loader and bitmap services where they belong;
+#   - Zarn.eng carries bitmap resource 102 (100 x 50, 24 bits per pixel);
+#   - under Wine: zarn-host.exe starts the plug-in from the release's engines directory, Eng7 answers
+#     "Zarn 504", a depth-limited search reports a principal variation and a best move; the zarn program
+#     answers UCI; `zarn.exe bench` counts the same nodes as the Linux build.
+# The Wine checks run on the 64-bit build with wine64, and on the 32-bit build as well when 32-bit Wine
+# can start programs on this machine (it cannot where the kernel does not run 32-bit binaries).
+#
+# Environment: ZARN_JOBS (default 2); ZARN_LINUX_BUILD, the Linux build directory whose zarn gives the
+# reference bench count (default build/, built here if zarn is missing); WINEPREFIX as usual.
+set -euo pipefail
+export LC_ALL=C
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=${ZARN_JOBS:-2}
+build32=$root/build-win32
+build64=$root/build-win64
+linuxBuild=${ZARN_LINUX_BUILD:-$root/build}
+
+failures=0
+ok() { printf 'windows-check: ok: %s\n' "$*"; }
+fail() {
+    printf 'windows-check: FAIL: %s\n' "$*" >&2
+    failures=$((failures + 1))
+}
+note() { printf 'windows-check: %s\n' "$*"; }
+
+# ---------------------------------------------------------------------------------------------------
+# Building
+
+cross_build() {  # directory triple
+    local dir=$1 triple=$2
+    note "building $triple in $dir"
+    cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$triple.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    cmake --build "$dir" --target release
+}
+
+cross_build "$build32" i686-w64-mingw32
+cross_build "$build64" x86_64-w64-mingw32
+
+# ---------------------------------------------------------------------------------------------------
+# Tables
+
+engineExports="ZarnAnalyse ZarnClearHashtable ZarnGetAuthor ZarnGetParamList ZarnGetVersion ZarnInit
+ZarnNextBest ZarnPonderingOff ZarnQuit ZarnSetBlitz ZarnSetDepth ZarnSetGame ZarnSetInfinite ZarnSetParam
+ZarnSetPosition ZarnSetStartPosition ZarnSetTime ZarnStopAnalyse"
+adapterExports="Eng1 Eng2 Eng3 Eng4 Eng5 Eng6 Eng7 Eng8 Eng9 Eng10 Eng11 Eng12 Eng13 Eng14 Eng15 Eng19
+ShowDepth ShowMainline ShowMove ShowNodes ShowText"
+
+sorted_words() { tr -s ' \n\t' '\n\n\n' <<<"$1" | sed '/^$/d' | sort; }
+
+objdump_of() { "$objdump" -p "$1"; }
+
+export_names() {  # file: the exported names, sorted
+    objdump_of "$1" | awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^[[:space:]]*$/ { on = 0 }
+                          on { print $NF }' | sort
+}
+
+imported_dlls() { objdump_of "$1" | awk '/DLL Name:/ { print $3 }' | sort; }
+
+imports_from() {  # file dll: the names imported from that DLL, sorted
+    objdump_of "$1" | awk -v dll="$2" '/DLL Name:/ { on = ($3 == dll); skip = 1; next }
+                                      on && /^[[:space:]]*$/ { on = 0 }
+                                      on && skip { skip = 0; next }
+                                      on { print $NF }' | sort
+}
+
+same_set() {  # what file expected actual
+    if [ "$2" = "$3" ]; then
+        ok "$1"
+    else
+        fail "$1"
+        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | sed 's/^/    /' >&2 || true
+    fi
+}
+
+holds_all() {  # what wanted actual
+    local missing
+    missing=$(comm -23 <(sorted_words "$2") <(printf '%s\n' "$3"))
+    if [ -z "$missing" ]; then ok "$1"; else fail "$1: missing $(echo $missing)"; fi
+}
+
+# Bitmap resource 102 (type RT_BITMAP = 2): the leaf is the bitmap without its file header,
+# 40 bytes of info header and 50 rows of 100 three-byte pixels (300 bytes, already a multiple of 4).
+check_logo() {  # file
+    local leaf
+    leaf=$(objdump_of "$1" | awk '
+        /Resource Directory section/ { on = 1 }
+        on && /^[0-9a-f]+   Entry: ID: 0x/ { type = $4 }
+        on && /^[0-9a-f]+     Entry: ID: 0x/ { name = $4 }
+        on && /Leaf: / && type == "0x000002," && name == "0x000066," {
+            for (i = 1; i <= NF; ++i) if ($i == "Size:") print $(i + 1) }')
+    leaf=${leaf%,}
+    if [ -n "$leaf" ] && [ $((leaf)) -eq $((40 + 300 * 50)) ]; then
+        ok "$2: bitmap resource 102, 100 x 50 at 24 bits"
+    else
+        fail "$2: bitmap resource 102 missing or of the wrong size (${leaf:-none})"
+    fi
+}
+
+check_tables() {  # build-directory triple format
+    local dir=$1 triple=$2 format=$3 tag release
+    objdump=$triple-objdump
+    tag=${triple%%-*}
+    release=$(echo "$dir"/release/Zarn-*-win*/)
+    release=${release%/}
+    note "tables of the $tag build"
+
+    local engine=$release/engines/Zarn.dll adapter=$release/engines/Zarn.eng
+    local file
+    for file in "$engine" "$adapter" "$release/zarn.exe" "$dir/Chess32.dll" "$dir/zarn-host.exe" \
+                "$dir/engine/Zarn504.dll" "$dir/engines/Zarn.eng"; do
+        if [ ! -f "$file" ]; then fail "$tag: $file was not built"; return; fi
+        case "$(objdump_of "$file")" in
+            *"file format $format"*) ;;
+            *) fail "$tag: $file is not $format" ;;
+        esac
+    done
+
+    same_set "$tag: Zarn504.dll exports exactly the eighteen engine functions" \
+        "$(sorted_words "$engineExports")" "$(export_names "$engine")"
+    same_set "$tag: Zarn.eng exports exactly Eng1-Eng15, Eng19 and the five Show functions" \
+        "$(sorted_words "$adapterExports")" "$(export_names "$adapter")"
+    same_set "$tag: the build tree's Zarn504.dll exports the same as the release copy" \
+        "$(export_names "$engine")" "$(export_names "$dir/engine/Zarn504.dll")"
+    same_set "$tag: Chess32.dll exports Func3 and the handler hook" \
+        "$(sorted_words "Chess32SetHandler Func3")" "$(export_names "$dir/Chess32.dll")"
+
+    # Nothing but system DLLs; Chess32.dll is the host's own library.
+    same_set "$tag: Zarn504.dll imports only KERNEL32.dll and msvcrt.dll" \
+        "$(sorted_words "KERNEL32.dll msvcrt.dll")" "$(imported_dlls "$engine")"
+    same_set "$tag: Zarn.eng imports only Chess32.dll, KERNEL32.dll, USER32.dll and msvcrt.dll" \
+        "$(sorted_words "Chess32.dll KERNEL32.dll USER32.dll msvcrt.dll")" "$(imported_dlls "$adapter")"
+    same_set "$tag: zarn.exe imports only KERNEL32.dll and msvcrt.dll" \
+        "$(sorted_words "KERNEL32.dll msvcrt.dll")" "$(imported_dlls "$release/zarn.exe")"
+    same_set "$tag: zarn-host.exe imports only Chess32.dll, KERNEL32.dll and msvcrt.dll" \
+        "$(sorted_words "Chess32.dll KERNEL32.dll msvcrt.dll")" "$(imported_dlls "$dir/zarn-host.exe")"
+    same_set "$tag: Chess32.dll imports only KERNEL32.dll and msvcrt.dll" \
+        "$(sorted_words "KERNEL32.dll msvcrt.dll")" "$(imported_dlls "$dir/Chess32.dll")"
+
+    same_set "$tag: Zarn.eng imports Func3, undecorated, as its one entry of Chess32.dll" \
+        "Func3" "$(imports_from "$adapter" Chess32.dll)"
+    same_set "$tag: Zarn.eng imports LoadBitmapA as its one entry of USER32.dll" \
+        "LoadBitmapA" "$(imports_from "$adapter" USER32.dll)"
+    holds_all "$tag: Zarn.eng binds the engine with the loader services" \
+        "FreeLibrary GetModuleFileNameA GetProcAddress GetTickCount LoadLibraryA" \
+        "$(imports_from "$adapter" KERNEL32.dll)"
+    holds_all "$tag: Zarn504.dll calls DisableThreadLibraryCalls" \
+        "DisableThreadLibraryCalls" "$(imports_from "$engine" KERNEL32.dll)"
+    check_logo "$adapter" "$tag: Zarn.eng"
+}
+
+check_tables "$build32" i686-w64-mingw32 pei-i386
+check_tables "$build64" x86_64-w64-mingw32 pei-x86-64
+
+# ---------------------------------------------------------------------------------------------------
+# Behaviour under Wine
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts when a fresh prefix is created.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+wine64=$(command -v wine64 || true)
+[ -n "$wine64" ] || wine64=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
+
+# Runs a Windows program; its output with the line ends made plain.
+run_windows() {  # wine-loader seconds program args...
+    local loader=$1 seconds=$2
+    shift 2
+    timeout "$seconds" "$loader" "$@" 2>&1 | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# The reference node count of the Linux build, when the zarn program has a bench command.
+linux_bench=""
+reference_bench() {
+    if [ ! -x "$linuxBuild/zarn" ]; then
+        note "building the Linux zarn in $linuxBuild for the reference bench count"
+        cmake -S "$root" -B "$linuxBuild" >/dev/null
+        cmake --build "$linuxBuild" -j"$jobs" --target zarn
+    fi
+    linux_bench=$("$linuxBuild/zarn" bench 2>&1) || linux_bench=""
+}
+
+# The total node count a bench run prints: the number on its last line that mentions nodes.
+bench_nodes() { grep -i 'nodes' <<<"$1" | tail -n 1 | grep -o '[0-9][0-9]*' | head -n 1 || true; }
+
+check_behaviour() {  # build-directory loader tag
+    local dir=$1 loader=$2 tag=$3 out status release
+    release=$(echo "$dir"/release/Zarn-*-win*/)
+    release=${release%/}
+    note "running the $tag build under $(basename "$loader")"
+
+    # The host's view: the plug-in from the release's engines directory, nothing else beside it.
+    status=0
+    out=$(cd "$dir" && run_windows "$loader" 180 ./zarn-host.exe --engines "$release/engines" --depth 6) || status=$?
+    if [ "$status" -ne 0 ]; then
+        fail "$tag: zarn-host.exe exited with status $status"
+        sed 's/^/    /' <<<"$out" | tail -n 20 >&2
+        return
+    fi
+    if grep -q '^plug-in .*: Zarn 504 by ' <<<"$out"; then
+        ok "$tag: Eng7 answers \"Zarn 504\" before the engine starts"
+    else
+        fail "$tag: Eng7 did not answer \"Zarn 504\""
+    fi
+    if grep -q '^engine started, hash [0-9]* KB' <<<"$out" && grep -q '^\[330\] search started' <<<"$out"; then
+        ok "$tag: Eng1 starts the engine from the engines directory and Eng9 starts a search"
+    else
+        fail "$tag: the engine did not start or the search was not announced"
+    fi
+    if grep -q '^\[344\] depth 6$' <<<"$out" && grep -q '^\[340\] pv score ' <<<"$out" &&
+        grep -q '^best move [a-h][1-8][a-h][1-8]' <<<"$out"; then
+        ok "$tag: the depth-6 search reports depth 6, a principal variation and a best move"
+    else
+        fail "$tag: the depth-6 search reported no principal variation"
+        sed 's/^/    /' <<<"$out" | tail -n 20 >&2
+    fi
+    if grep -q '^engine stopped (Eng2 returned 1)$' <<<"$out"; then
+        ok "$tag: Eng2 stops the engine"
+    else
+        fail "$tag: Eng2 did not stop the engine"
+    fi
+
+    # The UCI program: a search in its own thread, answered with a best move.
+    status=0
+    out=$( (printf 'uci\nisready\nposition startpos moves e2e4 e7e5\ngo depth 5\n'; sleep 5; printf 'quit\n') |
+        (cd "$release" && run_windows "$loader" 60 ./zarn.exe)) || status=$?
+    if [ "$status" -eq 0 ] && grep -q '^id name Zarn 504$' <<<"$out" && grep -q '^uciok$' <<<"$out" &&
+        grep -q '^readyok$' <<<"$out" && grep -q '^bestmove [a-h][1-8][a-h][1-8]' <<<"$out"; then
+        ok "$tag: zarn.exe speaks UCI and answers go depth 5 with a best move"
+    else
+        fail "$tag: zarn.exe UCI session (status $status)"
+        sed 's/^/    /' <<<"$out" | tail -n 20 >&2
+    fi
+
+    # The search is deterministic: the same node count as the Linux build.
+    if [ -z "$(bench_nodes "$linux_bench")" ]; then
+        note "SKIPPED: $tag bench comparison (the Linux zarn has no bench count yet)"
+        return
+    fi
+    status=0
+    out=$(cd "$release" && run_windows "$loader" 600 ./zarn.exe bench) || status=$?
+    local here there
+    here=$(bench_nodes "$out")
+    there=$(bench_nodes "$linux_bench")
+    if [ "$status" -eq 0 ] && [ "$here" = "$there" ]; then
+        ok "$tag: zarn.exe bench counts $here nodes, as the Linux build does"
+    else
+        fail "$tag: zarn.exe bench counts ${here:-nothing} nodes (status $status), the Linux build $there"
+    fi
+}
+
+reference_bench
+
+if [ -x "$wine64" ] && [ "$(run_windows "$wine64" 120 "$build64/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
+    check_behaviour "$build64" "$wine64" "x86_64"
+else
+    fail "64-bit Wine cannot run $build64/zarn.exe --version"
+fi
+
+# 32-bit Wine needs a kernel that runs 32-bit binaries; where it cannot start, say so.
+if [ -x "$wine32" ] && [ "$(run_windows "$wine32" 120 "$build32/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
+    check_behaviour "$build32" "$wine32" "i686"
+else
+    note "SKIPPED: the i686 build under Wine (32-bit Wine cannot start programs on this machine)"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    printf 'windows-check: %d check(s) FAILED\n' "$failures" >&2
+    exit 1
+fi
+note "all checks passed"

@@ -232,15 +232,21 @@ TEST(UciSession, AClockOf100MillisecondsGetsItsMoveInTime) {
     SessionHarness harness;
     for (const char* go : {"go wtime 100 btime 100", "go wtime 100 btime 100 movestogo 1",
                            "go wtime 100 btime 5000 winc 100 binc 100", "go wtime 0 btime 0"}) {
-        harness.Send("position startpos");
-        const auto start = Clock::now();
-        harness.Send(go);
-        const std::string best = harness.Await("bestmove", 2s);
-        const auto elapsed = Clock::now() - start;
-        EXPECT_TRUE(StartsWith(best, "bestmove ")) << go;
-        EXPECT_NE(best, "bestmove 0000") << go;
-        EXPECT_LT(elapsed, 100ms) << go;
-        harness.Session().WaitForSearchEnd();
+        // A busy machine may delay the answer past any deadline the program keeps: a late one is tried
+        // again, twice.
+        std::chrono::milliseconds elapsed{};
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            harness.Send("position startpos");
+            const auto start = Clock::now();
+            harness.Send(go);
+            const std::string best = harness.Await("bestmove", 2s);
+            elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            EXPECT_TRUE(StartsWith(best, "bestmove ")) << go;
+            EXPECT_NE(best, "bestmove 0000") << go;
+            harness.Session().WaitForSearchEnd();
+            if (elapsed < 100ms) break;
+        }
+        EXPECT_LT(elapsed.count(), 100) << go;
     }
 }
 
@@ -260,7 +266,6 @@ TEST(UciSession, PonderWaitsForPonderhitThenMovesWithinTheClock) {
     EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {best[1]})) << best[1];
 }
 
-// What needs the engine's search to report: the variation lines and the best move taken from them.
 TEST(UciSession, DepthSearchReportsVariationsAndPlaysTheirFirstMove) {
     SessionHarness harness;
     harness.Send("position startpos moves e2e4");
@@ -273,7 +278,7 @@ TEST(UciSession, DepthSearchReportsVariationsAndPlaysTheirFirstMove) {
         if (StartsWith(line, "info depth") && line.find(" pv ") != std::string::npos &&
             line.find("bound") == std::string::npos)
             lastExact = line;
-    if (lastExact.empty()) GTEST_SKIP() << "the engine's search made no report";
+    ASSERT_NE(lastExact, "") << "no exact variation was reported";
 
     for (const char* field : {" score ", " nodes ", " nps ", " time ", " pv "})
         EXPECT_NE(lastExact.find(field), std::string::npos) << field << " in " << lastExact;
@@ -289,13 +294,22 @@ TEST(UciSession, DepthSearchReportsVariationsAndPlaysTheirFirstMove) {
     }
 }
 
+TEST(UciSession, MateScoresAreGivenInMoves) {
+    SessionHarness harness;
+    harness.Send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    harness.Send("go depth 6");
+    EXPECT_EQ(harness.Await("bestmove"), "bestmove a1a8");
+    const std::string report = harness.Await("info depth 6 ");
+    EXPECT_NE(report.find(" score mate 1 "), std::string::npos) << report;
+}
+
 TEST(UciSession, MovetimeSearchEndsEarlyOnStop) {
     SessionHarness harness;
     harness.Send("position startpos");
     const auto start = Clock::now();
     harness.Send("go movetime 20000");
     std::this_thread::sleep_for(200ms);
-    if (HasLineStartingWith(harness.All(), "bestmove")) GTEST_SKIP() << "the engine's search ended at once";
+    EXPECT_FALSE(HasLineStartingWith(harness.All(), "bestmove"));
     harness.Send("stop");
     EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove "));
     EXPECT_LT(Clock::now() - start, 5s);

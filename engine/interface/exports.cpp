@@ -52,7 +52,10 @@ ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*
     CopyCallbacks(callbacks);
     InitialiseEngine();
     // Without its pawn hash table the engine cannot evaluate: report the failure to the caller.
-    if (!AllocatePawnHash()) return -1;
+    if (!AllocatePawnHash()) {
+        ZarnQuit();  // tables of an earlier start-up, if any
+        return -1;
+    }
     HashSizeMb = HashSizeFromKilobytes(hashKb);
     if (!AllocateTables()) {
         // Release what was allocated and tell the caller that the engine cannot run.

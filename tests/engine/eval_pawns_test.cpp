@@ -5,6 +5,7 @@
 
 #include "engine/eval/constants.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/hash.h"
 #include "tests/engine/eval_support.h"
 
 namespace zarn::testing {
@@ -239,6 +240,15 @@ TEST_F(Pawns, MissingTableIsNeverProbedAndInitReportsTheFailure) {
     ASSERT_NE(PawnHashTable, nullptr);
     ZarnQuit();
     EXPECT_EQ(PawnHashTable, nullptr);
+
+    // A failing second start-up leaves nothing of the first one allocated.
+    EXPECT_GT(ZarnInit(nullptr, "", 0), 0);
+    PawnHashAllocate = [](std::size_t) -> void* { return nullptr; };
+    EXPECT_LT(ZarnInit(nullptr, "", 0), 0);
+    PawnHashAllocate = original;
+    EXPECT_EQ(PawnHashTable, nullptr);
+    EXPECT_EQ(WhiteTable, nullptr);
+    EXPECT_EQ(BlackTable, nullptr);
 
     ASSERT_TRUE(AllocatePawnHash());
     Set("4k3/pp3ppp/8/3p4/3P4/8/PP3PPP/4K3 w - -");

@@ -11,6 +11,8 @@
 
 namespace zarn {
 
+// The colour templates; their steps live in make_steps.h and undo_steps.h, for callers that want
+// them inlined.
 template <int Side> void MakeMoveOf(Move move, int ply);
 template <int Side> void UnmakeMoveOf(Move move, int ply);
 

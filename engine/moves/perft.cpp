@@ -3,7 +3,8 @@
 
 #include "engine/moves/attacks.h"
 #include "engine/moves/buffer.h"
-#include "engine/moves/make.h"
+#include "engine/moves/make_steps.h"
+#include "engine/moves/undo_steps.h"
 #include "engine/moves/moves.h"
 #include "engine/search/stack.h"
 

@@ -1,7 +1,9 @@
 // Attack queries, pins and the static exchange.
 #include <gtest/gtest.h>
 
+#include "engine/board/fen.h"
 #include "engine/moves/attacks.h"
+#include "engine/moves/material.h"
 #include "moves_support.h"
 
 namespace zarn {
@@ -9,6 +11,19 @@ namespace {
 
 using testing::SetPosition;
 using testing::SquareOf;
+
+TEST(Attacks, CompileTimeLineAndSquareTablesAgreeWithTheStartUpTables) {
+    SetPosition(StartPositionText);
+    for (int square = 0; square < 64; ++square) {
+        EXPECT_EQ(DiagonalLines[square], DiagA1H8Attacks[square][0] | DiagA8H1Attacks[square][0]) << square;
+        EXPECT_EQ(StraightLines[square], RankAttacks[square][0] | FileAttacks[square][0]) << square;
+        const movegen::SquareBits& bits = movegen::SquareBit[square];
+        EXPECT_EQ(bits.plain, SetMask[square]);
+        EXPECT_EQ(bits.rot90, SetMaskRot90[square]);
+        EXPECT_EQ(bits.a1h8, SetMaskA1H8[square]);
+        EXPECT_EQ(bits.a8h1, SetMaskA8H1[square]);
+    }
+}
 
 TEST(Attacks, SlidersStopAtTheFirstPieceAndTheKingHidesWhatLiesBehindIt) {
     SetPosition("k7/8/8/8/8/8/8/R6K w - -");

@@ -53,6 +53,11 @@ int Fail(const char* message) {
 
 int RunBench(std::span<char* const> args) {
     int depth = DefaultBenchDepth;
+    if (args.size() == 1 && std::strcmp(args[0], "--positions") == 0) {
+        // For scripts that compare other engines on the same positions.
+        for (const char* position : BenchPositions) std::printf("%s\n", position);
+        return 0;
+    }
     if (!args.empty()) {
         const char* text = args[0];
         const char* end = text + std::strlen(text);
@@ -93,7 +98,9 @@ int RunBench(std::span<char* const> args) {
 }
 
 const CommandRegistration registration{
-    {"bench", "[depth]", "search a fixed set of positions to a fixed depth and report nodes per second", RunBench}};
+    {"bench", "[depth | --positions]",
+     "search a fixed set of positions to a fixed depth and report nodes per second (or list the positions)",
+     RunBench}};
 
 }  // namespace
 }  // namespace zarn::cli

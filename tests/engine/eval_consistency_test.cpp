@@ -183,5 +183,24 @@ TEST_F(Consistency, BreakdownAddsUpToTheEvaluation) {
     }
 }
 
+TEST_F(Consistency, MalformedSetUpsStayInsideTheTables) {
+    // Set-up accepts what it is given: pawns on the back ranks, no kings, crowds of pieces.
+    const char* const odd[] = {
+        "PPPPPPPP/PPPPPPPP/8/8/8/8/pppppppp/pppppppp w - -",
+        "pppppppp/8/8/8/8/8/8/PPPPPPPP b - -",
+        "8/8/8/8/8/8/8/8 w - -",
+        "QQQQQQQQ/QQQQQQQQ/8/3k4/8/8/qqqqqqqq/K7 w - -",
+        "RRRRRRRR/RRRRRRRR/RRRRRRRR/8/8/rrrrrrrr/rrrrrrrr/rrrrrrrr w - -",
+        "BBBBBBBB/NNNNNNNN/PPPPPPPP/4k3/4K3/pppppppp/nnnnnnnn/bbbbbbbb b - -",
+        "P6P/1P4P1/8/8/8/8/1p4p1/p6p w - -",
+    };
+    for (const char* fen : odd) {
+        SetFresh(fen);
+        EvalTrace trace;
+        EXPECT_EQ(Traced(trace), Eval()) << fen;
+        EXPECT_EQ(trace.Sum(), trace.value) << fen;
+    }
+}
+
 }  // namespace
 }  // namespace zarn::testing

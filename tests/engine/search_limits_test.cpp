@@ -105,7 +105,13 @@ TEST_F(ShouldStopTest, FixedDepthAndInfinite) {
     EXPECT_EQ(At(1'000'000, 300, 1), 0);
     EXPECT_EQ(At(1'000'000, 900, 4), 0);  // depth only counts at the root
     ZarnSetInfinite();
+    EXPECT_EQ(Limits.LimitMode, LimitInfinite);
     EXPECT_EQ(Limits.LimitDepth, 5);
+    EXPECT_EQ(At(100'000'000, 1860, 1), 0);
+    EXPECT_EQ(At(100'000'000, 1860, 7), 0);
+    // Times beyond 32 bits in milliseconds are held at the largest value, and no product overflows.
+    ZarnSetTime(1, 4'000'000);
+    EXPECT_EQ(Limits.LimitTimeMs, INT32_MAX);
     EXPECT_EQ(At(100'000'000, 1860, 1), 0);
     EXPECT_EQ(At(100'000'000, 1860, 7), 0);
 }
@@ -126,24 +132,6 @@ TEST_F(ShouldStopTest, PonderingNeverStopsAndThePonderHitCreditsItsTime) {
     EXPECT_EQ(At(5001, 600, 1), 1);
     EXPECT_EQ(At(59999, 600, 5), 0);  // the tree counts the time since the hit only
     EXPECT_EQ(At(60000, 600, 5), 1);
-}
-
-TEST(LimitsTest, SettersFillTheRecord) {
-    ZarnSetTime(40, 600);
-    EXPECT_EQ(Limits.LimitMode, LimitTimeControl);
-    EXPECT_EQ(Limits.LimitTimeMs, 600000);
-    ZarnSetBlitz(60, 2);
-    EXPECT_EQ(Limits.LimitMode, LimitBlitz);
-    EXPECT_EQ(Limits.LimitMovesToGo, 0);
-    EXPECT_EQ(Limits.LimitIncrementMs, 2000);
-    ZarnSetDepth(9);
-    EXPECT_EQ(Limits.LimitMode, LimitFixedDepth);
-    EXPECT_EQ(Limits.LimitDepth, 9);
-    ZarnSetInfinite();
-    EXPECT_EQ(Limits.LimitMode, LimitInfinite);
-    EXPECT_EQ(Limits.LimitTimeMs, 60000);
-    ZarnSetTime(1, 4'000'000);  // beyond 32 bits in milliseconds: held at the largest value
-    EXPECT_EQ(Limits.LimitTimeMs, INT32_MAX);
 }
 
 class AnalysisLimitTest : public ::testing::Test {

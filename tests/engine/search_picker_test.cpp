@@ -129,15 +129,6 @@ TEST_F(PickerTest, LosingCapturesWaitBehindKillersAndHistoryOrdersFourQuietMoves
     EXPECT_EQ(Sorted(moves), AllMoves());
 }
 
-TEST_F(PickerTest, FewMovesComeOnceEachThenNone) {
-    // White: king a1 and pawn h2 against a lone king; no captures.
-    Prepare("7k/8/8/8/8/8/7P/K7 w - -");
-    const std::vector<Move> moves = Drain();
-    EXPECT_EQ(NextMoveWhite(1), 0u);
-    EXPECT_EQ(moves.size(), 5u);  // Kb1, Ka2, Kb2, h3, h4
-    EXPECT_EQ(Sorted(moves), AllMoves());
-}
-
 TEST_F(PickerTest, EvasionsComeHashMoveFirstThenByCaptureScore) {
     // The rook on a1 checks along the first rank: the queen takes it, or a knight blocks on b1 or d1
     // where the rook takes it.

@@ -47,8 +47,6 @@ TEST_F(ReportTest, MoveTextWritesSquaresAndCapitalPromotionLetters) {
     EXPECT_STREQ(MoveText(MakeMoveCode(E2, E4, Pawn), text), "e2e4");
     EXPECT_STREQ(MoveText(MakeMoveCode(A7, A8, Pawn, 0, Knight), text), "a7a8N");
     EXPECT_STREQ(MoveText(MakeMoveCode(E7, D8, Pawn, Rook, Queen), text), "e7d8Q");
-    EXPECT_STREQ(MoveText(WhiteCastleShort, text), "e1g1");
-    EXPECT_STREQ(MoveText(BlackCastleLong, text), "e8c8");
 }
 
 TEST_F(ReportTest, VariationTextForms) {

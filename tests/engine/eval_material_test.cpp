@@ -34,13 +34,6 @@ TEST_F(Material, KnightAndBishopDriveTheKingToTheBishopsCorner) {
     EXPECT_EQ(PawnlessEndgame(), -LightCornerTable[H1]);
 }
 
-TEST_F(Material, PawnlessMopUpPullsTheKingsTogether) {
-    Set("8/8/8/3k4/8/8/8/K2Q4 w - -");
-    EXPECT_EQ(PawnlessEndgame(), MopUpTable[D5] - (Distance[A1][D5] - 3) * 15);
-    Set("8/8/8/3K4/8/8/8/k2q4 w - -");
-    EXPECT_EQ(PawnlessEndgame(), -MopUpTable[D5] + (Distance[A1][D5] - 3) * 15);
-}
-
 TEST_F(Material, RookAgainstMinorWithoutPawnsIsADeadDraw) {
     Set("k5n1/8/8/8/8/8/8/KR6 w - -");
     EXPECT_EQ(WinnableSides(SideToMove), 0);

@@ -185,16 +185,5 @@ TEST_F(Pieces, QueenOnTheFarWingLosesAttackPointsDownToMinusEight) {
     EXPECT_EQ(KingAttackWhite(), OffensiveBase[13]);
 }
 
-TEST_F(Pieces, QueenPrefersTheMoreExposedEnemyKing) {
-    SetWithPawns("3qk3/8/8/8/8/8/8/3QK3 w - -");
-    WhiteKingDanger = 2;
-    BlackKingDanger = 7;
-    EXPECT_EQ(QueenTerm<White>() - BaseTables[QueenTable][D1], 30);
-    EXPECT_EQ(QueenTerm<Black>() - SideTables[Black][QueenTable][D8], 0);
-    WhiteKingDanger = 7;
-    BlackKingDanger = 2;
-    EXPECT_EQ(QueenTerm<Black>() - SideTables[Black][QueenTable][D8], 30);
-}
-
 }  // namespace
 }  // namespace zarn::testing

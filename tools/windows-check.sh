@@ -15,7 +15,8 @@
 #     "Zarn 504", a depth-limited search reports a principal variation and a best move; the zarn program
 #     answers UCI; `zarn.exe bench` counts the same nodes as the Linux build.
 # The Wine checks run on the 64-bit build with wine64, and on the 32-bit build as well when 32-bit Wine
-# can start programs on this machine (it cannot where the kernel does not run 32-bit binaries).
+# can start programs on this machine (it cannot where the kernel does not run 32-bit binaries); in that
+# case, if qemu-i386 and g++-multilib are installed, a 32-bit Linux build's bench runs under qemu-i386.
 #
 # Environment: ZARN_JOBS (default 2); ZARN_LINUX_BUILD, the Linux build directory whose zarn gives the
 # reference bench count (default build/, built here if zarn is missing); WINEPREFIX as usual.
@@ -188,16 +189,16 @@ run_windows() {  # wine-loader seconds program args...
 # The reference node count of the Linux build, when the zarn program has a bench command.
 linux_bench=""
 reference_bench() {
-    if [ ! -x "$linuxBuild/zarn" ]; then
-        note "building the Linux zarn in $linuxBuild for the reference bench count"
-        cmake -S "$root" -B "$linuxBuild" >/dev/null
-        cmake --build "$linuxBuild" -j"$jobs" --target zarn
-    fi
+    note "the Linux zarn in $linuxBuild gives the reference bench count"
+    [ -f "$linuxBuild/CMakeCache.txt" ] || cmake -S "$root" -B "$linuxBuild" >/dev/null
+    cmake --build "$linuxBuild" -j"$jobs" --target zarn >/dev/null
     linux_bench=$("$linuxBuild/zarn" bench 2>&1) || linux_bench=""
 }
 
-# The total node count a bench run prints: the number on its last line that mentions nodes.
-bench_nodes() { grep -i 'nodes' <<<"$1" | tail -n 1 | grep -o '[0-9][0-9]*' | head -n 1 || true; }
+# What a bench run must reproduce exactly: each position's line (node count, score, variation) and the
+# total; the times and speeds differ.
+bench_signature() { grep -E '^ *[0-9]+ +[0-9]+ nodes|^Nodes searched: ' <<<"$1" || true; }
+bench_nodes() { sed -n 's/^Nodes searched: \([0-9][0-9]*\)$/\1/p' <<<"$1"; }
 
 check_behaviour() {  # build-directory loader tag
     local dir=$1 loader=$2 tag=$3 out status release
@@ -258,10 +259,12 @@ check_behaviour() {  # build-directory loader tag
     local here there
     here=$(bench_nodes "$out")
     there=$(bench_nodes "$linux_bench")
-    if [ "$status" -eq 0 ] && [ "$here" = "$there" ]; then
-        ok "$tag: zarn.exe bench counts $here nodes, as the Linux build does"
+    if [ "$status" -eq 0 ] && [ "$here" = "$there" ] &&
+        [ "$(bench_signature "$out")" = "$(bench_signature "$linux_bench")" ]; then
+        ok "$tag: zarn.exe bench counts $here nodes, position by position as the Linux build does"
     else
         fail "$tag: zarn.exe bench counts ${here:-nothing} nodes (status $status), the Linux build $there"
+        diff <(bench_signature "$linux_bench") <(bench_signature "$out") | sed 's/^/    /' >&2 || true
     fi
 }
 
@@ -273,11 +276,42 @@ else
     fail "64-bit Wine cannot run $build64/zarn.exe --version"
 fi
 
+# Where 32-bit Wine cannot run, a 32-bit Linux build of the same sources under qemu-i386 user-mode
+# emulation still shows that the search is clean on 32 bits (the data model is the one of Win32).
+check_i386_linux() {
+    local dir=$root/build-i386 out status here there
+    if ! command -v qemu-i386 >/dev/null ||
+        ! echo 'int main() {}' | g++ -m32 -static -x c++ - -o /dev/null >/dev/null 2>&1; then
+        note "SKIPPED: the 32-bit Linux bench under qemu-i386 (needs qemu-user and g++-multilib)"
+        return
+    fi
+    if [ -z "$(bench_nodes "$linux_bench")" ]; then
+        note "SKIPPED: the 32-bit Linux bench under qemu-i386 (the Linux zarn has no bench count yet)"
+        return
+    fi
+    note "building a 32-bit Linux zarn in $dir and running its bench under qemu-i386"
+    cmake -S "$root" -B "$dir" -DZARN_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-m32 \
+        -DCMAKE_EXE_LINKER_FLAGS="-m32 -static" >/dev/null
+    cmake --build "$dir" -j"$jobs" --target zarn >/dev/null
+    status=0
+    out=$(timeout 900 qemu-i386 "$dir/zarn" bench 2>&1) || status=$?
+    here=$(bench_nodes "$out")
+    there=$(bench_nodes "$linux_bench")
+    if [ "$status" -eq 0 ] && [ "$here" = "$there" ] &&
+        [ "$(bench_signature "$out")" = "$(bench_signature "$linux_bench")" ]; then
+        ok "i386 Linux under qemu-i386: bench counts $here nodes, position by position as the 64-bit build does"
+    else
+        fail "i386 Linux under qemu-i386: bench counts ${here:-nothing} nodes (status $status), the 64-bit build $there"
+        diff <(bench_signature "$linux_bench") <(bench_signature "$out") | sed 's/^/    /' >&2 || true
+    fi
+}
+
 # 32-bit Wine needs a kernel that runs 32-bit binaries; where it cannot start, say so.
 if [ -x "$wine32" ] && [ "$(run_windows "$wine32" 120 "$build32/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
     check_behaviour "$build32" "$wine32" "i686"
 else
     note "SKIPPED: the i686 build under Wine (32-bit Wine cannot start programs on this machine)"
+    check_i386_linux
 fi
 
 if [ "$failures" -ne 0 ]; then

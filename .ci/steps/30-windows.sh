@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# CI step: the Windows deliverables. Installs the mingw-w64 cross compilers, Wine (64-bit, and 32-bit
+# through the i386 architecture) and zip when they are missing, then runs tools/windows-check.sh, which
+# cross-builds build-win32 and build-win64, checks the export and import tables and runs the programs
+# under Wine.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 zip)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ "${#missing[@]}" -ne 0 ]; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The reference bench count comes from the Linux build that .ci/run made before the steps.
+ZARN_LINUX_BUILD=${ZARN_LINUX_BUILD:-$root/build} tools/windows-check.sh

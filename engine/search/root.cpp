@@ -30,6 +30,9 @@ bool Stopped() { return StopFlag.load(std::memory_order_relaxed) != 0; }
 
 // Score of one root move for the root side, searched with the root window (alpha, beta).
 int SearchRootMove(int side, Move move, int depth, int alpha, int beta) {
+    // The child's variation starts empty: a child answered from the table would otherwise leave the
+    // variation of another root move behind this one.
+    SearchStack[2].Pv[2] = 0;
     MakeMove(side, move, 1);
     const int score = -Search(1 - side, depth, 2, -beta, -alpha, 1);
     UnmakeMove(side, move, 1);

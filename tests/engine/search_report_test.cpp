@@ -1,8 +1,10 @@
 // Progress reports: thresholds, text forms, argument order and missing callbacks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "engine/board/board.h"
 #include "engine/board/types.h"
 #include "engine/interface/callbacks.h"
 #include "engine/interface/report.h"
@@ -150,6 +152,33 @@ TEST_F(ReportTest, AnalysisReportsEndWithTheBestVariation) {
     // The best move stands first among the root moves when the analysis ends.
     char text[MoveTextSize];
     EXPECT_EQ(testing::FirstMoveOf(line.text), MoveText(MoveBuffer[1], text));
+}
+
+}  // namespace
+}  // namespace zarn
+
+namespace zarn {
+namespace {
+
+// Every exact variation reported is a line of legal moves from the root.
+TEST(ReportedVariations, AreLegalLines) {
+    testing::StartEngine();
+    const char* positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -",
+        "8/pp3k2/2p5/3P4/8/2P2K2/PP6/8 w - -",
+    };
+    for (const char* fen : positions) {
+        testing::AnalyseToDepth(fen, 8);
+        for (const testing::ReportCall& call : testing::Calls()) {
+            if (call.kind != testing::ReportCall::Mainline || call.text.back() != ' ') continue;
+            testing::SetFen(fen);
+            testing::SetGameMoves(call.text);
+            const auto moves = std::count(call.text.begin(), call.text.end(), ' ');
+            EXPECT_EQ(GamePly, moves) << fen << ": " << call.text;
+        }
+    }
+    ZarnQuit();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Scripted UCI sessions against the real engine.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <sstream>
 #include <string>
@@ -313,6 +314,31 @@ TEST(UciSession, MovetimeSearchEndsEarlyOnStop) {
     harness.Send("stop");
     EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove "));
     EXPECT_LT(Clock::now() - start, 5s);
+}
+
+// A clock that moves on by ten milliseconds whenever it is read.
+class SteppingClock final : public UciClock {
+public:
+    std::int64_t NowMs() override { return now_.fetch_add(10) + 10; }
+
+private:
+    std::atomic<std::int64_t> now_{0};
+};
+
+TEST(UciSession, CommandsFromAStreamWaitForAFiniteSearchOnTheSessionsClock) {
+    SteppingClock clock;
+    std::ostringstream out;
+    UciSession session(out, clock, 1);
+    // The second position waits until the first search has used its 500 ms of the session's clock.
+    std::istringstream in("position startpos\ngo movetime 500\nposition startpos moves e2e4\ngo depth 1\nquit\n");
+    EXPECT_EQ(session.Run(in), 0);
+    std::vector<std::string> bestMoves;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);)
+        if (StartsWith(line, "bestmove ")) bestMoves.push_back(Words(line)[1]);
+    ASSERT_EQ(bestMoves.size(), 2u) << out.str();
+    EXPECT_TRUE(Playable({true, "", {}}, {bestMoves[0]})) << bestMoves[0];
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {bestMoves[1]})) << bestMoves[1];
 }
 
 TEST(UciSession, QuitAndEndOfInputEndTheSession) {

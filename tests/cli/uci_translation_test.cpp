@@ -181,11 +181,5 @@ TEST(UciPositionChecks, FenTextsAcceptedAndRefused) {
     EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/4p3/4K3 b - -").error, "");
 }
 
-TEST(UciPositionChecks, MoveTexts) {
-    for (const char* good : {"e2e4", "a7a8q", "h2h1n", "e1g1"}) EXPECT_TRUE(IsMoveText(good)) << good;
-    for (const char* bad : {"", "e2", "e2e4e", "E2E4", "e2e9", "i2i4", "a7a8k", "e2-e4", "0000", "e2e4q1"})
-        EXPECT_FALSE(IsMoveText(bad)) << bad;
-}
-
 }  // namespace
 }  // namespace zarn::cli

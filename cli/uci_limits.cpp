@@ -16,6 +16,8 @@ constexpr int MaxClockSeconds = 86400;
 constexpr int MaxIncrementSeconds = 3600;
 constexpr int MaxDepth = 1000;
 constexpr int MaxMovesToGo = 1000;
+// What one move costs beside the search: messages both ways, thread start, position replay.
+constexpr std::int64_t MoveOverheadMs = 10;
 
 bool ReadNumber(std::string_view text, std::int64_t& value) {
     if (text.empty()) return false;
@@ -71,12 +73,17 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
 std::int64_t ClockBudgetMs(std::int64_t timeMs, std::int64_t incrementMs, int movesToGo) {
     timeMs = std::max<std::int64_t>(timeMs, 0);
     incrementMs = std::max<std::int64_t>(incrementMs, 0);
-    // Kept back for the messages between program and interface: 5%, at least 20 ms, at most 1 s.
+    // The clock must last for the moves still to come (at most 40 are planned for), each of which also
+    // costs the exchange of messages and the start of the search; what remains is shared among them.
+    const std::int64_t horizon = movesToGo > 0 ? std::min(movesToGo, 40) : 40;
+    const std::int64_t pool =
+        std::max<std::int64_t>(0, timeMs + incrementMs * (horizon - 1) - MoveOverheadMs * (horizon + 1));
+    const std::int64_t share = pool / horizon;
+    // Never more than the clock less a reserve: 5%, at least 20 ms, at most 1 s.
     const std::int64_t reserve = std::clamp<std::int64_t>(timeMs / 20, 20, 1000);
     const std::int64_t usable = timeMs > reserve ? timeMs - reserve : timeMs / 2;
-    // The share of the clock for this move; the engine normally stops well within four of them.
-    const std::int64_t share = movesToGo > 0 ? timeMs / movesToGo : timeMs / 26;
-    return std::max<std::int64_t>(1, std::min(usable, 4 * share + incrementMs));
+    // The engine normally stops within its own share; three of ours cut a long iteration short.
+    return std::max<std::int64_t>(1, std::min(usable, 3 * share));
 }
 
 std::int64_t MoveTimeBudgetMs(std::int64_t moveTimeMs) {

@@ -248,23 +248,6 @@ TEST(MakeUndo, DoubleStepSetsAnEnPassantSquareOnlyNextToAnEnemyPawn) {
     EXPECT_EQ(SearchStack[2].PieceKey, SearchStack[1].PieceKey);
 }
 
-TEST(MakeUndo, EnPassantRemovesThePawnBehindTheTarget) {
-    SetPosition("4k3/8/8/3pP3/8/8/8/4K3 w - d6");
-    const PositionState start = PositionState::Current();
-    const Move takes = MakeMoveCode(E5, D6, Pawn, Pawn);
-    MakeMove(White, takes, 1);
-    EXPECT_EQ(Board[D6], Pawn);
-    EXPECT_EQ(Board[D5], Empty);
-    EXPECT_EQ(BlackPieces.Pawns, 0u);
-    EXPECT_EQ(BlackPieces.PawnCount, 0);
-    EXPECT_EQ(BlackPieces.Material, 0);
-    EXPECT_EQ(SearchStack[2].PawnKey, 0u ^ PieceSquareKey(White, Pawn, D6));
-    UnmakeMove(White, takes, 1);
-    EXPECT_EQ(Board[D5], -Pawn);
-    EXPECT_EQ(Board[D6], Empty);
-    EXPECT_EQ(PositionState::Current().Describe(), start.Describe());
-}
-
 TEST(MakeUndo, PromotionWithCaptureMovesEveryCounter) {
     SetPosition("r3k3/1P6/8/8/8/8/8/4K3 w - -");
     const PositionState start = PositionState::Current();

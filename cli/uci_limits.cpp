@@ -16,6 +16,8 @@ constexpr int MaxClockSeconds = 86400;
 constexpr int MaxIncrementSeconds = 3600;
 constexpr int MaxDepth = 1000;
 constexpr int MaxMovesToGo = 1000;
+// Longer clocks (over thirty years) are read as this, so that no sum of times can overflow.
+constexpr std::int64_t MaxClockMs = 1'000'000'000'000;
 // What one move costs beside the search: messages both ways, thread start, position replay.
 constexpr std::int64_t MoveOverheadMs = 10;
 
@@ -57,7 +59,7 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
             return "go: " + std::string(word) + " needs a number, not '" + std::string(words[i + 1]) + "'";
         ++i;
         // Clocks may run below zero in a lost game; they count as empty.
-        const std::int64_t time = std::max<std::int64_t>(value, 0);
+        const std::int64_t time = std::clamp<std::int64_t>(value, 0, MaxClockMs);
         if (word == "wtime") request.time[White] = time;
         else if (word == "btime") request.time[Black] = time;
         else if (word == "winc") request.increment[White] = time;
@@ -71,8 +73,8 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
 }
 
 std::int64_t ClockBudgetMs(std::int64_t timeMs, std::int64_t incrementMs, int movesToGo) {
-    timeMs = std::max<std::int64_t>(timeMs, 0);
-    incrementMs = std::max<std::int64_t>(incrementMs, 0);
+    timeMs = std::clamp<std::int64_t>(timeMs, 0, MaxClockMs);
+    incrementMs = std::clamp<std::int64_t>(incrementMs, 0, MaxClockMs);
     // The clock must last for the moves still to come (at most 40 are planned for), each of which also
     // costs the exchange of messages and the start of the search; what remains is shared among them.
     const std::int64_t horizon = movesToGo > 0 ? std::min(movesToGo, 40) : 40;

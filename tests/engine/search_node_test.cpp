@@ -93,6 +93,18 @@ TEST_F(NodeTest, DeepestPlyReturnsTheStaticEvaluation) {
               -Evaluate(Black, -MateScore, MateScore, DeepestPly + 1));
 }
 
+TEST_F(NodeTest, TimeCheckNeverClearsAStopRequest) {
+    // A stop request arrives just before the periodic time check, which finds no reason to stop.
+    Prepare("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -", White);
+    ZarnSetInfinite();
+    StopFlag = 1;
+    NodeCountdown = 1;
+    const unsigned nodes = NodeCount;
+    EXPECT_EQ(SearchAt(8 * OnePly, -MateScore, MateScore), 0);
+    EXPECT_EQ(StopFlag, 1);
+    EXPECT_LT(NodeCount - nodes, 1000u);  // one line down and back, not an eight-ply search
+}
+
 // The depth a child was searched to, read from its table entry after the parent's search.
 int ChildDepthFromTable(int side, Move move, int ply) {
     MakeMove(side, move, ply);

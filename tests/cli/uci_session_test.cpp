@@ -251,6 +251,24 @@ TEST(UciSession, AClockOf100MillisecondsGetsItsMoveInTime) {
     }
 }
 
+TEST(UciSession, ASuddenDeathGameOfOneSecondIsNotLostOnTime) {
+    SessionHarness harness;
+    std::int64_t clocks[2] = {1000, 1000};
+    std::string moves;
+    for (int ply = 0; ply < 120; ++ply) {
+        harness.Send("position startpos moves" + moves);
+        const auto start = Clock::now();
+        harness.Send("go wtime " + std::to_string(clocks[0]) + " btime " + std::to_string(clocks[1]));
+        const std::vector<std::string> best = Words(harness.Await("bestmove", 5s));
+        clocks[ply % 2] -= std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        ASSERT_GT(clocks[ply % 2], 0) << "ply " << ply << moves;
+        ASSERT_EQ(best.size() >= 2 ? best[0] : "", "bestmove");
+        harness.Session().WaitForSearchEnd();
+        if (best[1] == "0000") break;
+        moves += " " + best[1];
+    }
+}
+
 TEST(UciSession, PonderWaitsForPonderhitThenMovesWithinTheClock) {
     SessionHarness harness;
     harness.Send("setoption name Ponder value true");

@@ -8,11 +8,8 @@
 #include "engine/board/types.h"
 #include "engine/interface/zarn.h"
 #include "engine/moves/buffer.h"
-#include "engine/search/stack.h"
-#if __has_include("engine/moves/moves.h")
 #include "engine/moves/moves.h"
-#define ZARN_CLI_HAS_LEGAL_MOVES 1
-#endif
+#include "engine/search/stack.h"
 
 namespace zarn::cli {
 namespace {
@@ -266,19 +263,14 @@ int EngineSideToMove() { return SideToMove; }
 std::string FallbackMove() {
     // The root search keeps its best move first among the root moves.
     const Move searched = MoveBuffer[MoveStart(1)];
-    std::string text = "0000";
-#if defined(ZARN_CLI_HAS_LEGAL_MOVES)
-    if (GenerateLegalMoves(SideToMove) <= 0) return text;
+    if (GenerateLegalMoves(SideToMove) <= 0) return "0000";
     Move chosen = MoveBuffer[MoveStart(1)];
     for (int i = MoveStart(1); i < SearchStack[1].MoveEnd; ++i)
         if (MoveBuffer[i] == searched) chosen = searched;
     char name[3];
-    text = SquareName(MoveFrom(chosen), name);
+    std::string text = SquareName(MoveFrom(chosen), name);
     text += SquareName(MoveTo(chosen), name);
     if (MovePromotion(chosen)) text += "xpnbrqk"[MovePromotion(chosen)];
-#else
-    (void)searched;
-#endif
     return text;
 }
 

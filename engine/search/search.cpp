@@ -121,6 +121,9 @@ int Quiescence(int ply, int alpha, int beta, int eval) {
         MakeMoveOf<Side>(move, ply);
         const int score = -SearchNode<Other>(0, ply + 1, -beta, -alpha, 0);
         UnmakeMoveOf<Side>(move, ply);
+        // Where every piece can take another, one capture sequence can run to millions of nodes:
+        // a stop must not wait for it.
+        if (StopFlag.load(std::memory_order_relaxed)) return 0;
         if (score > alpha) {
             if (score >= beta) return score;
             alpha = score;

@@ -191,7 +191,17 @@ int EditAndHandBack(const Plugin& plugin, const std::uint8_t* edits, std::size_t
     return plugin.eng14(&edited);
 }
 
+// The engine stays started from one input to the next while its options keep their defaults.
+bool engineStarted = false;
+HostRecords records;
+
 }  // namespace
+
+void StopAdapterEngine() {
+    if (!engineStarted) return;
+    LoadedPlugin().eng2();
+    engineStarted = false;
+}
 
 int RunAdapterInput(const std::uint8_t* data, std::size_t size) {
     const Plugin& plugin = LoadedPlugin();
@@ -213,15 +223,11 @@ int RunAdapterInput(const std::uint8_t* data, std::size_t size) {
     }
     const SearchRequest given = request;
 
-    // The engine stays started from one input to the next while its options keep their defaults; an
-    // input that edits them stops it again at its end.
-    static HostRecords records;
-    static bool started = false;
-    if (!started) {
+    if (!engineStarted) {
         const int result = plugin.eng1(&records.mainline, &records.currentMove, &records.depth, &records.nodes,
                                        &records.setup, 1024, 0, 0);
         ZARN_FUZZ_CHECK(result == 0, "Eng1 returned %d", result);
-        started = true;
+        engineStarted = true;
     }
     plugin.eng15();
 
@@ -241,10 +247,11 @@ int RunAdapterInput(const std::uint8_t* data, std::size_t size) {
     ZARN_FUZZ_CHECK(request.EnPassant == 0 || request.EnPassant == given.EnPassant, "en passant %d from %d",
                     request.EnPassant, given.EnPassant);
 
+    // Edited options stay with the engine: stop it, so that the next input starts from the defaults.
     if (control & (EditOptions | NoOptionRecord)) {
         const int stopped = plugin.eng2();
         ZARN_FUZZ_CHECK(stopped == 1, "Eng2 returned %d", stopped);
-        started = false;
+        engineStarted = false;
     }
     return 0;
 }

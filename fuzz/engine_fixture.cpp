@@ -2,7 +2,12 @@
 #include "fuzz/engine_fixture.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "engine/board/board.h"
 #include "engine/board/fen.h"
@@ -87,6 +92,37 @@ void PrepareEngine() {
     (void)started;
     ZarnClearHashtable();
     ClearPawnHash();
+}
+
+int AnalyseWithin(int depth, int budgetMs) {
+    using Clock = std::chrono::steady_clock;
+    ZarnSetDepth(depth);
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::optional<Clock::time_point> firstStop;
+    std::thread stopper([&] {
+        std::unique_lock lock(mutex);
+        if (ended.wait_for(lock, std::chrono::milliseconds(budgetMs), [&] { return done; })) return;
+        firstStop = Clock::now();
+        // A stop that comes before the analysis has begun is forgotten when it begins: repeat it.
+        do ZarnStopAnalyse();
+        while (!ended.wait_for(lock, std::chrono::milliseconds(1), [&] { return done; }));
+    });
+    const int result = ZarnAnalyse(0);
+    const Clock::time_point returned = Clock::now();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    ended.notify_all();
+    stopper.join();
+    // A stopped analysis unwinds at once; seconds mean a loop that does not look at the stop.
+    if (firstStop) {
+        const auto lag = std::chrono::duration_cast<std::chrono::milliseconds>(returned - *firstStop).count();
+        ZARN_FUZZ_CHECK(lag < StopLagLimitMs, "the analysis ran on for %lld ms after the stop", static_cast<long long>(lag));
+    }
+    return result;
 }
 
 std::vector<char> WritableText(const std::uint8_t* data, std::size_t size) {

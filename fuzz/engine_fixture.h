@@ -15,6 +15,15 @@ namespace zarn::fuzz {
 // searched from the same state whatever ran before it.
 void PrepareEngine();
 
+// Analyses the current position to the depth and returns ZarnAnalyse's result. In positions where
+// checks, recaptures and pawn pushes extend line after line, or where every piece can take another,
+// even two plies can mean tens of millions of nodes; so, as a caller with a deadline would, a second
+// thread stops the analysis after the budget, again and again until it has ended. The analysis must
+// end within StopLagLimitMs of the first stop.
+int AnalyseWithin(int depth, int budgetMs);
+inline constexpr int AnalysisBudgetMs = 1000;
+inline constexpr int StopLagLimitMs = 5000;
+
 // The input as a writable, NUL-terminated text; a NUL inside the input ends the text there, as it
 // would for any C caller.
 std::vector<char> WritableText(const std::uint8_t* data, std::size_t size);

@@ -1,5 +1,5 @@
 // FEN text of any shape: the engine sets up whatever it reads, generates its legal moves, makes and
-// undoes each, and searches two plies, leaving the position as it found it.
+// undoes each, and searches two plies (or until stopped), leaving the position as it found it.
 #include <vector>
 
 #include "engine/board/board.h"
@@ -20,8 +20,7 @@ int RunFenInput(const std::uint8_t* data, std::size_t size) {
     CheckMakeUndo(legal);
 
     const PositionFacts before = CurrentPosition();
-    ZarnSetDepth(2);
-    const int result = ZarnAnalyse(0);
+    const int result = AnalyseWithin(2, AnalysisBudgetMs);
     ZARN_FUZZ_CHECK(result == (legal.empty() ? 1 : 0), "analysis result %d with %zu legal moves", result, legal.size());
     ZARN_FUZZ_CHECK(CurrentPosition() == before, "the analysis changed the position");
     if (!legal.empty()) ZARN_FUZZ_CHECK(RootMoves() == legal, "root moves differ from the legal moves");

@@ -52,8 +52,7 @@ int RunGameInput(const std::uint8_t* data, std::size_t size) {
 
     const std::vector<Move> legal = LegalMoves();
     const PositionFacts before = CurrentPosition();
-    ZarnSetDepth(1);
-    const int result = ZarnAnalyse(0);
+    const int result = AnalyseWithin(1, AnalysisBudgetMs);
     ZARN_FUZZ_CHECK(result == (legal.empty() ? 1 : 0), "analysis result %d with %zu legal moves", result, legal.size());
     ZARN_FUZZ_CHECK(CurrentPosition() == before, "the analysis changed the position");
     return 0;

@@ -19,5 +19,7 @@ int RunParamInput(const std::uint8_t* data, std::size_t size);
 int RunUciInput(const std::uint8_t* data, std::size_t size);
 // A control byte, a SearchRequest record and option edits into the plug-in (Eng13, Eng14, Eng9).
 int RunAdapterInput(const std::uint8_t* data, std::size_t size);
+// Stops the engine that RunAdapterInput keeps started between inputs (for a replay among other tests).
+void StopAdapterEngine();
 
 }  // namespace zarn::fuzz

@@ -84,8 +84,7 @@ int RunParamInput(const std::uint8_t* data, std::size_t size) {
     char position[sizeof(SearchedPosition)];
     std::memcpy(position, SearchedPosition, sizeof(position));
     ZarnSetPosition(position);
-    ZarnSetDepth(3);
-    ZARN_FUZZ_CHECK(ZarnAnalyse(0) == 0, "no move found in the searched position");
+    ZARN_FUZZ_CHECK(AnalyseWithin(3, AnalysisBudgetMs) == 0, "no move found in the searched position");
     return 0;
 }
 

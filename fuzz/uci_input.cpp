@@ -120,11 +120,7 @@ private:
 int RunUciInput(const std::uint8_t* data, std::size_t size) {
     static FuzzClock clock;
     static Watchdog watchdog;
-    static const bool clockSet = [] {
-        SetClock(FuzzEngineClock);
-        return true;
-    }();
-    (void)clockSet;
+    SetClock(FuzzEngineClock);
 
     CheckedOutput output;
     std::ostream out(&output);
@@ -143,6 +139,7 @@ int RunUciInput(const std::uint8_t* data, std::size_t size) {
         watchdog.CommandArrives();
     }
     watchdog.SetActive(false);
+    SetClock(nullptr);
     return 0;
 }
 

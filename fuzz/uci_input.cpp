@@ -2,6 +2,7 @@
 // engine's clock move only when read, so time limits expire after a few reads however the machine is
 // loaded; a watchdog stops any search still running a short while after the last command, as an
 // impatient interface would.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,9 +12,14 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "cli/uci_position.h"
 #include "cli/uci_session.h"
+#include "engine/board/board.h"
+#include "engine/moves/buffer.h"
+#include "engine/moves/moves.h"
+#include "engine/search/stack.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/timer.h"
 #include "fuzz/check.h"
@@ -41,8 +47,24 @@ std::int64_t FuzzEngineClock() {
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+// The legal moves of the engine's current position in coordinate notation.
+std::vector<std::string> LegalMoveTexts() {
+    const int count = GenerateLegalMoves(SideToMove);
+    std::vector<std::string> texts;
+    for (int i = MoveStart(1); i < MoveStart(1) + count; ++i) {
+        const Move move = MoveBuffer[i];
+        char square[3];
+        std::string text = SquareName(MoveFrom(move), square);
+        text += SquareName(MoveTo(move), square);
+        if (const int promotion = MovePromotion(move)) text += "xpnbrqk"[promotion];
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 // What the session writes, line by line: every line is one the protocol knows, and a best move is a
-// move in coordinate notation or the null move, with at most one move to ponder on.
+// legal move of the position searched (which the engine holds again when the search thread sends it)
+// or the null move when there is none, with at most one move to ponder on.
 void CheckOutputLine(std::string_view line) {
     ZARN_FUZZ_CHECK(StartsWith(line, "id ") || StartsWith(line, "option ") || line == "uciok" || line == "readyok" ||
                         StartsWith(line, "info ") || StartsWith(line, "bestmove "),
@@ -51,7 +73,12 @@ void CheckOutputLine(std::string_view line) {
     std::string_view rest = line.substr(9);
     const std::size_t blank = rest.find(' ');
     const std::string_view move = rest.substr(0, blank);
-    ZARN_FUZZ_CHECK(move == "0000" || cli::IsMoveText(move), "best move '%.*s'", static_cast<int>(move.size()), move.data());
+    const std::vector<std::string> legal = LegalMoveTexts();
+    if (move == "0000")
+        ZARN_FUZZ_CHECK(legal.empty(), "null move with %zu legal moves", legal.size());
+    else
+        ZARN_FUZZ_CHECK(std::find(legal.begin(), legal.end(), move) != legal.end(), "illegal best move '%.*s'",
+                        static_cast<int>(move.size()), move.data());
     if (blank == std::string_view::npos) return;
     rest = rest.substr(blank + 1);
     ZARN_FUZZ_CHECK(StartsWith(rest, "ponder ") && cli::IsMoveText(rest.substr(7)), "ponder move in '%.*s'",

@@ -75,10 +75,10 @@ report zarn "$zarn_nodes" "$zarn_ms" "$zarn_cpu"
 zarn_nps=$(per_second "$zarn_nodes" "$zarn_cpu")
 
 glaurung_nps=0
-for spec in "glaurung:Threads value 1:OwnBook value false" \
+for entry in "glaurung:Threads value 1:OwnBook value false" \
             "toga2:Number of Threads value 1:OwnBook value false" \
             "stockfish:Threads value 1"; do
-    IFS=: read -r -a parts <<<"$spec"
+    IFS=: read -r -a parts <<<"$entry"
     name=${parts[0]}
     engine=$(command -v "$name" || echo "/usr/games/$name")
     if [ ! -x "$engine" ]; then

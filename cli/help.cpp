@@ -1,26 +1,16 @@
 // zarn help and zarn --version.
-#include <algorithm>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "cli/command.h"
+#include "cli/manual.h"
 #include "engine/interface/zarn.h"
 
 namespace zarn::cli {
 namespace {
 
+// The same text as the manual page zarn.6.
 int RunHelp(std::span<char* const>) {
-    std::printf("usage: zarn [command [arguments]]\n\n");
-    std::printf("Without a command zarn speaks UCI on standard input and output.\n\nCommands:\n");
-    std::vector<Command> commands(AllCommands().begin(), AllCommands().end());
-    std::sort(commands.begin(), commands.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
-    for (const Command& command : commands) {
-        std::string head(command.name);
-        if (!command.usage.empty()) head += ' ' + std::string(command.usage);
-        std::printf("  %s\n      %.*s\n", head.c_str(), static_cast<int>(command.summary.size()),
-                    command.summary.data());
-    }
+    std::fputs(manual::PlainText().c_str(), stdout);
     return 0;
 }
 
@@ -29,7 +19,7 @@ int RunVersion(std::span<char* const>) {
     return 0;
 }
 
-const CommandRegistration helpRegistration({"help", "", "list the commands", RunHelp});
+const CommandRegistration helpRegistration({"help", "", "print the manual", RunHelp});
 const CommandRegistration versionRegistration({"--version", "", "print the engine's version", RunVersion});
 
 }  // namespace

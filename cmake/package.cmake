@@ -1,0 +1,35 @@
+# The Debian package, made from the build folder with `cpack -G DEB`. Configure with
+# -DCMAKE_INSTALL_PREFIX=/usr: the manual page names the installed paths.
+set(CPACK_PACKAGE_NAME zarn)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Zarn developers")
+set(CPACK_PACKAGE_CONTACT "Zarn developers <dev@zarn.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess engine speaking the UCI protocol")
+set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+Zarn is a chess engine with a bitboard move generator, a static evaluation
+with a pawn hash table and an iterative-deepening alpha-beta search with a
+transposition table. The zarn program speaks the Universal Chess Interface
+(UCI), so that UCI graphical interfaces can run it by name, and xboard
+through polyglot. Its commands analyse positions from the command line and
+measure the engine.
+.
+The package also holds the engine library libZarn504.so with its C header,
+for programs that embed the engine.")
+
+# Read by packaging/debian/compress-docs.cmake inside CPack.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian/compress-docs.cmake)
+set(CPACK_ZARN_CONFIGURED_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_ZARN_MANDIR ${CMAKE_INSTALL_MANDIR})
+set(CPACK_ZARN_DOCDIR ${ZARN_INSTALL_DOCDIR})
+set(CPACK_ZARN_CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/debian/changelog)
+
+include(CPack)

@@ -14,8 +14,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Zarn is a chess engine with a bitboard move generator, a static evaluation
+# The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the extended description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zarn is a chess engine with a bitboard move generator, a static evaluation
 with a pawn hash table and an iterative-deepening alpha-beta search with a
 transposition table. The zarn program speaks the Universal Chess Interface
 (UCI), so that UCI graphical interfaces can run it by name, and xboard

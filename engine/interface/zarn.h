@@ -1,7 +1,8 @@
-// The engine library's exported interface: eighteen C functions and the callback record.
+// The engine library's exported interface: eighteen C functions and the callback record. The header
+// is plain C as well, for programs in either language that embed the engine.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #if defined(_WIN32)
 #define ZARN_CALL __cdecl
@@ -11,7 +12,9 @@
 #define ZARN_API __attribute__((visibility("default")))
 #endif
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 typedef void(ZARN_CALL* ShowNodesFn)(int nodes, int, int);
 typedef void(ZARN_CALL* ShowDepthFn)(int depth, int);
@@ -20,14 +23,14 @@ typedef void(ZARN_CALL* ShowMainlineFn)(const char* line, int score);
 typedef void(ZARN_CALL* ShowTextFn)(const char* text);
 
 // Record size first, then the five callbacks. 24 bytes on 32-bit platforms.
-struct ReportCallbacks {
-    std::int32_t RecordSize;
+typedef struct ReportCallbacks {
+    int32_t RecordSize;
     ShowNodesFn ShowNodes;
     ShowDepthFn ShowDepth;
     ShowMoveFn ShowMove;
     ShowMainlineFn ShowMainline;
     ShowTextFn ShowText;
-};
+} ReportCallbacks;
 
 ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* directory, int hashKb);
 ZARN_API void ZARN_CALL ZarnQuit(void);
@@ -48,4 +51,6 @@ ZARN_API const char* const* ZARN_CALL ZarnGetParamList(void);
 ZARN_API void ZARN_CALL ZarnSetParam(const char* name, const char* value);
 ZARN_API void ZARN_CALL ZarnNextBest(void);
 
+#ifdef __cplusplus
 }  // extern "C"
+#endif

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# CI step: the Debian package. Builds it with cpack from the build folder (configured for /usr),
+# checks its contents and metadata with dpkg-deb, runs lintian (an error fails the step), installs it
+# with apt-get, runs the installed program by name as a user's PATH and polyglot find it, reads its
+# manual page, removes it and checks that nothing of it is left.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+jobs=${ZARN_JOBS:-2}
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+fail() { echo "package step: $*" >&2; exit 1; }
+
+needed=()
+command -v lintian >/dev/null 2>&1 || needed+=(lintian)
+command -v dpkg-shlibdeps >/dev/null 2>&1 || needed+=(dpkg-dev)
+command -v man >/dev/null 2>&1 || needed+=(man-db)
+command -v /usr/games/polyglot >/dev/null 2>&1 || needed+=(polyglot)
+if [ "${#needed[@]}" -gt 0 ]; then
+    "${sudo[@]}" apt-get install -y --no-install-recommends "${needed[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_INSTALL_PREFIX=/usr
+cmake --build build -j"$jobs"
+rm -f build/zarn_*.deb
+(cd build && cpack -G DEB)
+arch=$(dpkg --print-architecture)
+deb=$root/build/zarn_5.0.4_${arch}.deb
+[ -f "$deb" ] || fail "no package at $deb"
+
+echo "--- metadata"
+dpkg-deb -I "$deb"
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = zarn ] || fail "package name $(field Package)"
+[ "$(field Version)" = 5.0.4 ] || fail "version $(field Version)"
+[ "$(field Architecture)" = "$arch" ] || fail "architecture $(field Architecture)"
+[ "$(field Section)" = games ] || fail "section $(field Section)"
+grep -q 'libc6' <<<"$(field Depends)" || fail "no libc6 among the computed dependencies: $(field Depends)"
+grep -q 'libstdc++6' <<<"$(field Depends)" || fail "no libstdc++6 among the computed dependencies"
+[ "$(field Description | wc -l)" -gt 3 ] || fail "no long description"
+
+echo "--- contents"
+dpkg-deb -c "$deb"
+files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' build/CMakeCache.txt)
+expected=$(printf '%s\n' ./usr/games/zarn "./usr/$libdir/zarn/libZarn504.so" ./usr/include/zarn/zarn.h \
+    ./usr/share/man/man6/zarn.6.gz ./usr/share/doc/zarn/README.md ./usr/share/doc/zarn/copyright \
+    ./usr/share/doc/zarn/changelog.gz | sort)
+[ "$files" = "$expected" ] || { diff <(echo "$expected") <(echo "$files") || true; fail "unexpected contents"; }
+if dpkg-deb -c "$deb" | awk '{print $2}' | grep -vqx 'root/root'; then fail "files not owned by root"; fi
+
+echo "--- lintian"
+lintian --fail-on error --info "$deb"
+
+echo "--- install, use, remove"
+"${sudo[@]}" apt-get install -y "$deb"
+[ "$(/usr/games/zarn --version)" = "Zarn 504" ] || fail "the installed program does not run"
+userpath=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
+[ "$(env PATH=$userpath zarn --version)" = "Zarn 504" ] || fail "zarn is not found by name on a user's PATH"
+env PATH=$userpath zarn analyse --depth 4 | grep -q '^best move' || fail "the installed program does not analyse"
+if grep -rqs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
+    echo "dpkg excludes manual pages on this machine; the manual page is not checked"
+else
+    [ "$(man -w zarn)" = /usr/share/man/man6/zarn.6.gz ] || fail "man -w zarn: $(man -w zarn)"
+    man zarn 2>&1 | grep -q 'UCI OPTIONS' || fail "man zarn shows no manual"
+fi
+# xboard's adapter finds the engine by name in a user's PATH and reports its name.
+work=$(mktemp -d)
+printf '[PolyGlot]\nEngineCommand = zarn\nEngineDir = .\nLog = false\n[Engine]\n' >"$work/zarn.ini"
+reply=$( (printf 'xboard\nprotover 2\n'; sleep 2; printf 'quit\n') |
+    (cd "$work" && env PATH=$userpath timeout 20 polyglot zarn.ini) 2>&1) || true
+rm -rf "$work"
+grep -q 'myname="[^"]*Zarn 504' <<<"$reply" || fail "polyglot did not start zarn by name: $reply"
+
+"${sudo[@]}" apt-get remove -y --purge zarn
+if dpkg -s zarn >/dev/null 2>&1; then fail "zarn is still installed"; fi
+for path in /usr/games/zarn "/usr/$libdir/zarn" /usr/include/zarn /usr/share/man/man6/zarn.6.gz /usr/share/doc/zarn; do
+    [ ! -e "$path" ] || fail "$path is left after removal"
+done
+echo "package step: passed"

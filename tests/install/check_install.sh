@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the build folder into a temporary prefix, then checks that exactly the program, the engine
+# library, its header, the manual page and the documents land there, that the installed program runs,
+# that the manual page renders without a warning and that the header compiles as C.
+set -euo pipefail
+cmake=$1 build=$2 gamesdir=$3 librarydir=$4 includedir=$5 mandir=$6 docdir=$7 compiler=$8
+
+prefix=$(mktemp -d "$build/install-test.XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "install test: $*" >&2; exit 1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+
+expected=$(printf '%s\n' "$gamesdir/zarn" "$librarydir/libZarn504.so" "$includedir/zarn/zarn.h" \
+    "$mandir/man6/zarn.6" "$docdir/README.md" "$docdir/copyright" | sort)
+actual=$(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort)
+if [ "$expected" != "$actual" ]; then
+    diff <(echo "$expected") <(echo "$actual") >&2 || true
+    fail "unexpected file list (< expected, > installed)"
+fi
+[ -x "$prefix/$gamesdir/zarn" ] || fail "the program is not executable"
+
+program="$prefix/$gamesdir/zarn"
+version=$("$program" --version)
+[ "$version" = "Zarn 504" ] || fail "--version printed '$version'"
+analysis=$("$program" analyse --depth 3) || fail "analyse failed"
+grep -q '^best move [a-h][1-8][a-h][1-8]' <<<"$analysis" || fail "no best move in: $analysis"
+# The help and the manual page come from one text: both carry the same synopsis line.
+"$program" help | grep -q '^  zarn perft DEPTH \[FEN\]$' || fail "help lacks the synopsis"
+grep -qxF '\fBzarn\fR \fBperft\fR DEPTH [FEN]' "$prefix/$mandir/man6/zarn.6" ||
+    fail "the manual page lacks the synopsis"
+
+if command -v man >/dev/null 2>&1; then
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/$mandir/man6/zarn.6" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "the manual page renders with warnings: $warnings"
+fi
+
+printf '#include <zarn/zarn.h>\nint main(void) { ReportCallbacks r = {24, 0, 0, 0, 0, 0}; (void)r;\n%s\n}\n' \
+    'return ZarnGetVersion() == 0;' >"$prefix/embed.c"
+"$compiler" -x c -std=c99 -Wall -Wextra -pedantic -Werror -fsyntax-only -I"$prefix/$includedir" "$prefix/embed.c" ||
+    fail "the installed header does not compile as C"
+echo "install test: passed"

@@ -26,7 +26,8 @@ version=$("$program" --version)
 analysis=$("$program" analyse --depth 3) || fail "analyse failed"
 grep -q '^best move [a-h][1-8][a-h][1-8]' <<<"$analysis" || fail "no best move in: $analysis"
 # The help and the manual page come from one text: both carry the same synopsis line.
-"$program" help | grep -q '^  zarn perft DEPTH \[FEN\]$' || fail "help lacks the synopsis"
+help=$("$program" help)
+grep -qxF '  zarn perft DEPTH [FEN]' <<<"$help" || fail "help lacks the synopsis"
 grep -qxF '\fBzarn\fR \fBperft\fR DEPTH [FEN]' "$prefix/$mandir/man6/zarn.6" ||
     fail "the manual page lacks the synopsis"
 

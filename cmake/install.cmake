@@ -9,3 +9,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/engine/interface/zarn.h DESTINATION ${CMAKE_
 install(FILES ${PROJECT_BINARY_DIR}/zarn.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
         DESTINATION ${ZARN_INSTALL_DOCDIR})
+
+add_custom_target(uninstall
+  COMMAND ${CMAKE_COMMAND} -DZARN_MANIFEST=${PROJECT_BINARY_DIR}/install_manifest.txt
+          -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
+  COMMENT "Removing the installed files"
+  VERBATIM)

@@ -6,7 +6,16 @@ set -euo pipefail
 cmake=$1 build=$2 gamesdir=$3 librarydir=$4 includedir=$5 mandir=$6 docdir=$7 compiler=$8
 
 prefix=$(mktemp -d "$build/install-test.XXXXXX")
-trap 'rm -rf "$prefix"' EXIT
+# cmake --install rewrites the build folder's install manifest, which a real installation's uninstall
+# reads: it is put back afterwards.
+manifest=$build/install_manifest.txt
+saved=$prefix.manifest
+if [ -f "$manifest" ]; then cp "$manifest" "$saved"; fi
+restore() {
+    if [ -f "$saved" ]; then mv "$saved" "$manifest"; else rm -f "$manifest"; fi
+    rm -rf "$prefix"
+}
+trap restore EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
@@ -40,4 +49,9 @@ printf '#include <zarn/zarn.h>\nint main(void) { ReportCallbacks r = {24, 0, 0, 
     'return ZarnGetVersion() == 0;' >"$prefix/embed.c"
 "$compiler" -x c -std=c99 -Wall -Wextra -pedantic -Werror -fsyntax-only -I"$prefix/$includedir" "$prefix/embed.c" ||
     fail "the installed header does not compile as C"
+rm "$prefix/embed.c"
+
+"$cmake" -DZARN_MANIFEST="$manifest" -P "$(dirname "$0")/../../cmake/uninstall.cmake" >/dev/null
+left=$(cd "$prefix" && find . -mindepth 1 \( ! -type d -o -name zarn \))
+[ -z "$left" ] || fail "left after uninstalling: $left"
 echo "install test: passed"

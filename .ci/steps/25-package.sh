@@ -49,7 +49,8 @@ expected=$(printf '%s\n' ./usr/games/zarn "./usr/$libdir/zarn/libZarn504.so" ./u
     ./usr/share/man/man6/zarn.6.gz ./usr/share/doc/zarn/README.md ./usr/share/doc/zarn/copyright \
     ./usr/share/doc/zarn/changelog.gz | sort)
 [ "$files" = "$expected" ] || { diff <(echo "$expected") <(echo "$files") || true; fail "unexpected contents"; }
-if dpkg-deb -c "$deb" | awk '{print $2}' | grep -vqx 'root/root'; then fail "files not owned by root"; fi
+owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
+[ "$owners" = root/root ] || fail "files not owned by root: $owners"
 
 echo "--- lintian"
 lintian --fail-on error --info "$deb"
@@ -59,12 +60,14 @@ echo "--- install, use, remove"
 [ "$(/usr/games/zarn --version)" = "Zarn 504" ] || fail "the installed program does not run"
 userpath=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 [ "$(env PATH=$userpath zarn --version)" = "Zarn 504" ] || fail "zarn is not found by name on a user's PATH"
-env PATH=$userpath zarn analyse --depth 4 | grep -q '^best move' || fail "the installed program does not analyse"
+analysis=$(env PATH=$userpath zarn analyse --depth 4)
+grep -q '^best move' <<<"$analysis" || fail "the installed program does not analyse: $analysis"
 if grep -rqs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
     echo "dpkg excludes manual pages on this machine; the manual page is not checked"
 else
     [ "$(man -w zarn)" = /usr/share/man/man6/zarn.6.gz ] || fail "man -w zarn: $(man -w zarn)"
-    man zarn 2>&1 | grep -q 'UCI OPTIONS' || fail "man zarn shows no manual"
+    page=$(MANWIDTH=80 man zarn 2>&1)
+    grep -q 'UCI OPTIONS' <<<"$page" || fail "man zarn shows no manual: $page"
 fi
 # xboard's adapter finds the engine by name in a user's PATH and reports its name.
 work=$(mktemp -d)

@@ -1,6 +1,8 @@
 // Root search: iterative deepening, aspiration windows, root move ordering and instability.
 #include "engine/search/root.h"
 
+#include <algorithm>
+
 #include "engine/board/board.h"
 #include "engine/board/fen.h"
 #include "engine/interface/options.h"
@@ -9,7 +11,9 @@
 #include "engine/moves/buffer.h"
 #include "engine/moves/make.h"
 #include "engine/moves/moves.h"
+#include "engine/search/extra_limits.h"
 #include "engine/search/phase.h"
+#include "engine/search/root_result.h"
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
 #include "engine/search/timer.h"
@@ -59,16 +63,117 @@ void SetRootPv(Move move) {
     UpdatePv(move, 1);
 }
 
+// The aspiration window of one line and its score in the previous iteration.
+struct LineWindow {
+    int alpha = -MateScore;
+    int beta = MateScore;
+    int previous = -MateScore;
+};
+
+// How one line of an iteration is searched. The primary line is the first: the time check watches
+// its stability and its result is the analysis's best line. A quiet line reports no variations (a
+// multi-line analysis reports whole iterations instead).
+struct LineRole {
+    bool primary = true;
+    bool quiet = false;
+};
+
+void ReportBound(int score, int depth, int kind, LineRole role) {
+    if (!role.quiet) ReportPv(score, depth, kind);
+}
+
+// Ply 1's variation holds the line's new exact result.
+void NewExactResult(int score, int depth, LineRole role) {
+    if (role.primary) RecordBestLine(score, depth);
+    if (!role.quiet) ReportPv(score, depth, ReportExact);
+}
+
+// One line of an iteration over the root moves from index first on; the line's best move ends up at
+// index first. False when the analysis must end.
+bool SearchLine(int side, int depth, int first, LineWindow& window, LineRole role) {
+    int& alpha = window.alpha;
+    int& beta = window.beta;
+    for (int i = first; i < SearchStack[1].MoveEnd; ++i) {
+        const Move move = MoveBuffer[i];
+        CurrentRootMove = move;
+        CurrentRootMoveIndex = i;
+        const int childDepth = ChildDepth(side, move, depth);
+
+        if (ShouldStop(depth, 1)) return false;
+        ReportCurrentMove(depth);
+
+        if (i == first) {
+            int score = SearchRootMove(side, move, childDepth, alpha, beta);
+            if (Stopped()) return false;
+            if (role.primary && score < window.previous - 10) ++RootInstability;
+            for (;;) {
+                while (score <= alpha && alpha > -MateScore) {
+                    SetRootPv(move);
+                    ReportBound(alpha, depth, ReportFailLow, role);
+                    alpha = -MateScore;
+                    score = SearchRootMove(side, move, childDepth, alpha, beta);
+                    if (Stopped()) return false;
+                }
+                if (score < beta || beta >= MateScore) break;
+                SetRootPv(move);
+                ReportBound(beta, depth, ReportFailHigh, role);
+                beta = MateScore;
+                score = SearchRootMove(side, move, childDepth, alpha, beta);
+                if (Stopped()) return false;
+            }
+            alpha = score;
+            beta = score + AspirationWidth;
+            UpdatePv(move, 1);
+            NewExactResult(score, depth, role);
+            continue;
+        }
+
+        int score = SearchRootMove(side, move, childDepth, alpha, alpha + 1);
+        if (Stopped()) return false;
+        if (score <= alpha) continue;
+        if (score < beta) {
+            SearchStack[2].Pv[2] = 0;
+            if (role.primary) ++RootInstability;
+            score = SearchRootMove(side, move, childDepth, alpha, beta);
+            if (role.primary) --RootInstability;
+            if (Stopped()) return false;
+            if (score <= alpha) continue;
+        }
+        if (role.primary) {
+            BestMoveChangeDepth = depth;
+            ++RootInstability;
+        }
+        if (score >= beta) {
+            SetRootPv(move);
+            ReportBound(beta, depth, ReportFailHigh, role);
+            score = SearchRootMove(side, move, childDepth, alpha, MateScore);
+        }
+        // The new best move goes to the front; the others keep their order behind it.
+        for (int j = i; j > first; --j) MoveBuffer[j] = MoveBuffer[j - 1];
+        MoveBuffer[first] = move;
+        if (Stopped()) return false;
+        alpha = score;
+        beta = score + AspirationWidth;
+        UpdatePv(move, 1);
+        NewExactResult(score, depth, role);
+        if (role.primary) --RootInstability;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RootSearch(int side) {
     SetDrawValues(side);
     StopFlag.store(0, std::memory_order_relaxed);
     BestMoveChangeDepth = 0;
-    NodeCountdown = NodesPerTimeCheck;
     PonderElapsedMs.store(0, std::memory_order_relaxed);
     StartClock();
     NodeCount = 0;
+    // Without a node budget the countdown stays at the time-check interval.
+    NodeCountdown = StartNodeTally();
+    SelDepth = 0;
+    ClearRootResults();
 
     ResetSearchStack();
     RebuildDerivedState();
@@ -82,80 +187,31 @@ int RootSearch(int side) {
         Limits.LimitDepth = 5;
     }
 
+    // Line k searches the root moves from index k + 1 on, after the k better lines took their moves
+    // to the front.
+    const int lines = std::min(RootLineCount(), count);
+    LineWindow windows[MaxRootLines];
     int depth = OnePly;
-    int alpha = -MateScore;
-    int beta = MateScore;
-    int previous = -MateScore;
 
     for (;;) {
         RootInstability = 0;
-        for (int i = 1; i < SearchStack[1].MoveEnd; ++i) {
-            const Move move = MoveBuffer[i];
-            CurrentRootMove = move;
-            CurrentRootMoveIndex = i;
-            const int childDepth = ChildDepth(side, move, depth);
-
-            if (ShouldStop(depth, 1)) return 0;
-            ReportCurrentMove(depth);
-
-            if (i == 1) {
-                int score = SearchRootMove(side, move, childDepth, alpha, beta);
-                if (Stopped()) return 0;
-                if (score < previous - 10) ++RootInstability;
-                for (;;) {
-                    while (score <= alpha && alpha > -MateScore) {
-                        SetRootPv(move);
-                        ReportPv(alpha, depth, ReportFailLow);
-                        alpha = -MateScore;
-                        score = SearchRootMove(side, move, childDepth, alpha, beta);
-                        if (Stopped()) return 0;
-                    }
-                    if (score < beta || beta >= MateScore) break;
-                    SetRootPv(move);
-                    ReportPv(beta, depth, ReportFailHigh);
-                    beta = MateScore;
-                    score = SearchRootMove(side, move, childDepth, alpha, beta);
-                    if (Stopped()) return 0;
-                }
-                alpha = score;
-                beta = score + AspirationWidth;
-                UpdatePv(move, 1);
-                ReportPv(score, depth, ReportExact);
-                continue;
+        if (lines == 1) {
+            if (!SearchLine(side, depth, 1, windows[0], {})) return 0;
+        } else {
+            for (int k = 0; k < lines; ++k) {
+                if (!SearchLine(side, depth, 1 + k, windows[k], {k == 0, true})) return 0;
+                RecordRootLine(k, windows[k].alpha, depth);
             }
-
-            int score = SearchRootMove(side, move, childDepth, alpha, alpha + 1);
-            if (Stopped()) return 0;
-            if (score <= alpha) continue;
-            if (score < beta) {
-                SearchStack[2].Pv[2] = 0;
-                ++RootInstability;
-                score = SearchRootMove(side, move, childDepth, alpha, beta);
-                --RootInstability;
-                if (Stopped()) return 0;
-                if (score <= alpha) continue;
-            }
-            BestMoveChangeDepth = depth;
-            ++RootInstability;
-            if (score >= beta) {
-                SetRootPv(move);
-                ReportPv(beta, depth, ReportFailHigh);
-                score = SearchRootMove(side, move, childDepth, alpha, MateScore);
-            }
-            // The new best move goes to the front; the others keep their order behind it.
-            for (int j = i; j > 1; --j) MoveBuffer[j] = MoveBuffer[j - 1];
-            MoveBuffer[1] = move;
-            if (Stopped()) return 0;
-            alpha = score;
-            beta = score + AspirationWidth;
-            UpdatePv(move, 1);
-            ReportPv(score, depth, ReportExact);
-            --RootInstability;
+            FinishRootLines(lines, depth);
+            for (int k = 0; k < lines; ++k) windows[k].alpha = ReportedRootLine(k).Score;
         }
 
-        previous = alpha;
-        alpha = previous - AspirationWidth;
-        beta = previous + AspirationWidth;
+        for (int k = 0; k < lines; ++k) {
+            LineWindow& window = windows[k];
+            window.previous = window.alpha;
+            window.alpha = window.previous - AspirationWidth;
+            window.beta = window.previous + AspirationWidth;
+        }
         depth += OnePly;
         if (depth > LastIteration) return 0;
     }

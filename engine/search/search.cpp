@@ -11,6 +11,7 @@
 #include "engine/moves/buffer.h"
 #include "engine/moves/make.h"
 #include "engine/moves/moves.h"
+#include "engine/search/extra_limits.h"
 #include "engine/search/hash.h"
 #include "engine/search/history.h"
 #include "engine/search/next.h"
@@ -21,6 +22,7 @@
 namespace zarn {
 
 std::uint32_t NodeCount = 0;
+std::int32_t SelDepth = 0;
 std::int32_t NodeCountdown = NodesPerTimeCheck;
 std::atomic<std::int32_t> StopFlag{0};
 
@@ -138,10 +140,13 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     constexpr int Other = 1 - Side;
 
     ++NodeCount;
+    if (ply > SelDepth) SelDepth = ply;
     if (--NodeCountdown <= 0) {
-        NodeCountdown = NodesPerTimeCheck;
+        NodeCountdown = CountdownToNextCheck();
         // Only ever raised here, so a stop request from another thread is never lost.
         if (ShouldStop(depth, ply)) StopFlag.store(1, std::memory_order_relaxed);
+        // Under a node budget the search ends at once: from here on every node returns unsearched.
+        if (CurrentExtraLimits().Nodes != 0 && StopFlag.load(std::memory_order_relaxed)) return 0;
     }
 
     if (alpha >= 29999 - ply) return alpha;

@@ -10,6 +10,8 @@ namespace zarn {
 
 // Nodes entered (full-width and quiescence) since the analysis started.
 extern std::uint32_t NodeCount;
+// The deepest ply a node of the analysis has reached (the root is ply 1).
+extern std::int32_t SelDepth;
 // Counts down to the next time check.
 extern std::int32_t NodeCountdown;
 inline constexpr std::int32_t NodesPerTimeCheck = 200000;

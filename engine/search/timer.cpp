@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "engine/interface/options.h"
+#include "engine/search/extra_limits.h"
 #include "engine/search/root.h"
 #include "platform/platform.h"
 
@@ -69,6 +70,7 @@ int ElapsedMs() {
 
 int ShouldStop(int depth, int ply) {
     if (Pondering.load(std::memory_order_relaxed)) return 0;
+    if (NodeLimitReached() || (ply == 1 && MateLimitReached())) return 1;
     // 64-bit products: large time controls must not overflow the percentages.
     const std::int64_t e = ElapsedMs();
     const std::int64_t p = PonderElapsedMs.load(std::memory_order_relaxed);

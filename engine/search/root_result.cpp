@@ -1,0 +1,64 @@
+// The best root line and the lines of a multi-line analysis.
+#include "engine/search/root_result.h"
+
+#include <algorithm>
+
+#include "engine/moves/buffer.h"
+
+namespace zarn {
+namespace {
+
+RootLine bestLine;
+RootLine pendingLines[MaxRootLines];
+RootLine reportedLines[MaxRootLines];
+int lineCount = 1;
+RootLinesListener linesListener = nullptr;
+
+void CopyRootPv(RootLine& line, int score, int depth) {
+    line.Score = score;
+    line.Depth = depth / OnePly;
+    const Move* pv = SearchStack[1].Pv;
+    int i = 0;
+    for (; i + 1 < MaxPly && pv[i + 1] != 0; ++i) line.Moves[i] = pv[i + 1];
+    line.Moves[i] = 0;
+}
+
+}  // namespace
+
+const RootLine& BestRootLine() { return bestLine; }
+
+void SetRootLineCount(int lines) { lineCount = std::clamp(lines, 1, MaxRootLines); }
+
+int RootLineCount() { return lineCount; }
+
+void SetRootLinesListener(RootLinesListener listener) { linesListener = listener; }
+
+const RootLine& ReportedRootLine(int k) { return reportedLines[std::clamp(k, 0, MaxRootLines - 1)]; }
+
+void ClearRootResults() {
+    bestLine.Moves[0] = 0;
+    bestLine.Score = 0;
+    bestLine.Depth = 0;
+}
+
+void RecordBestLine(int score, int depth) { CopyRootPv(bestLine, score, depth); }
+
+void RecordRootLine(int k, int score, int depth) { CopyRootPv(pendingLines[k], score, depth); }
+
+void FinishRootLines(int count, int depth) {
+    // A later line may come out better than an earlier one when the table changed in between.
+    std::stable_sort(pendingLines, pendingLines + count,
+                     [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
+    for (int k = 0; k < count; ++k) {
+        reportedLines[k] = pendingLines[k];
+        MoveBuffer[MoveStart(1) + k] = pendingLines[k].Moves[0];
+    }
+    bestLine = pendingLines[0];
+    Move* pv = SearchStack[1].Pv;
+    int i = 0;
+    for (; i + 1 < MaxPly - 1 && bestLine.Moves[i] != 0; ++i) pv[i + 1] = bestLine.Moves[i];
+    pv[i + 1] = 0;
+    if (linesListener) linesListener(depth / OnePly, count);
+}
+
+}  // namespace zarn

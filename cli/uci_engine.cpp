@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "engine/interface/zarn.h"
+#include "engine/search/root_result.h"
 
 namespace zarn::cli {
 namespace {
@@ -31,6 +32,10 @@ void ZARN_CALL ForwardMainline(const char* line, int score) {
 
 void ZARN_CALL IgnoreText(const char*) {}
 
+void ForwardLines(int depth, int count) {
+    if (ReportListener* listener = currentListener.load(std::memory_order_acquire)) listener->OnLines(depth, count);
+}
+
 const ReportCallbacks forwardingCallbacks = {
     static_cast<std::int32_t>(sizeof(ReportCallbacks)),
     ForwardNodes,
@@ -49,6 +54,7 @@ int StartEngine(int hashMb) {
     if (hashMb < 1) hashMb = 1;
     if (hashMb > 1024) hashMb = 1024;
     const int granted = ZarnInit(&forwardingCallbacks, "", hashMb * 1024);
+    SetRootLinesListener(ForwardLines);
     engineStarted = granted >= 0;
     return granted;
 }

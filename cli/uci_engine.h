@@ -12,6 +12,8 @@ public:
     virtual void OnNodes(int nodes) = 0;
     virtual void OnCurrentMove(const char* move, int index, int count) = 0;
     virtual void OnMainline(const char* line, int score) = 0;
+    // A multi-line analysis completed an iteration: its lines are the engine's reported root lines.
+    virtual void OnLines(int /*depth*/, int /*count*/) {}
 };
 
 // Installs the listener for the reports of the next analyses; null drops them.

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/uci_echo.h"
 #include "cli/uci_position.h"
 #include "engine/board/types.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/extra_limits.h"
 
 namespace zarn::cli {
 namespace {
@@ -16,6 +18,8 @@ constexpr int MaxClockSeconds = 86400;
 constexpr int MaxIncrementSeconds = 3600;
 constexpr int MaxDepth = 1000;
 constexpr int MaxMovesToGo = 1000;
+// Mates further away than the deepest search can see are all the same.
+constexpr int MaxMateMoves = 60;
 // Longer clocks (over thirty years) are read as this, so that no sum of times can overflow.
 constexpr std::int64_t MaxClockMs = 1'000'000'000'000;
 // What one move costs beside the search: messages both ways, thread start, position replay.
@@ -29,9 +33,20 @@ bool ReadNumber(std::string_view text, std::int64_t& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+constexpr std::string_view NumericParameters[] = {"wtime", "btime", "winc", "binc", "movestogo",
+                                                  "movetime", "depth", "nodes", "mate"};
+
+bool IsNumericParameter(std::string_view word) {
+    return std::find(std::begin(NumericParameters), std::end(NumericParameters), word) != std::end(NumericParameters);
+}
+
+bool IsParameter(std::string_view word) {
+    return IsNumericParameter(word) || word == "infinite" || word == "ponder" || word == "searchmoves";
+}
+
 }  // namespace
 
-std::string ParseGo(std::span<const std::string_view> words, GoRequest& request) {
+void ParseGo(std::span<const std::string_view> words, GoRequest& request) {
     request = GoRequest{};
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
@@ -45,19 +60,32 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
         }
         if (word == "searchmoves") {
             // Restricting the root moves is not offered: the listed moves are skipped.
-            request.ignored.emplace_back(word);
+            request.notes.push_back("go: searchmoves is not supported and was ignored");
             while (i + 1 < words.size() && IsMoveText(words[i + 1])) ++i;
             continue;
         }
-        const bool numeric = word == "wtime" || word == "btime" || word == "winc" || word == "binc" ||
-                             word == "movestogo" || word == "movetime" || word == "depth" ||
-                             word == "nodes" || word == "mate";
-        if (!numeric) return "go: unknown parameter '" + std::string(word) + "'";
+        if (!IsNumericParameter(word)) {
+            // Whatever follows up to the next known parameter is taken as the unknown one's values.
+            request.notes.push_back("go: unknown parameter " + Quoted(word) + " skipped");
+            while (i + 1 < words.size() && !IsParameter(words[i + 1])) ++i;
+            continue;
+        }
+        const std::string name(word);
+        if (i + 1 >= words.size() || IsParameter(words[i + 1])) {
+            request.notes.push_back("go: " + name + " needs a number; skipped");
+            continue;
+        }
         std::int64_t value = 0;
-        if (i + 1 >= words.size()) return "go: " + std::string(word) + " needs a number";
-        if (!ReadNumber(words[i + 1], value))
-            return "go: " + std::string(word) + " needs a number, not '" + std::string(words[i + 1]) + "'";
-        ++i;
+        const std::string_view text = words[++i];
+        if (!ReadNumber(text, value)) {
+            request.notes.push_back("go: " + name + " needs a whole number, not " + Quoted(text) + "; skipped");
+            continue;
+        }
+        const bool count = word == "movestogo" || word == "depth" || word == "nodes" || word == "mate";
+        if (count && value < 1) {
+            request.notes.push_back("go: " + name + " must be at least 1, not " + std::to_string(value) + "; skipped");
+            continue;
+        }
         // Clocks may run below zero in a lost game; they count as empty.
         const std::int64_t time = std::clamp<std::int64_t>(value, 0, MaxClockMs);
         if (word == "wtime") request.time[White] = time;
@@ -65,11 +93,11 @@ std::string ParseGo(std::span<const std::string_view> words, GoRequest& request)
         else if (word == "winc") request.increment[White] = time;
         else if (word == "binc") request.increment[Black] = time;
         else if (word == "movetime") request.moveTime = time;
-        else if (word == "movestogo") request.movesToGo = static_cast<int>(std::clamp<std::int64_t>(value, 0, MaxMovesToGo));
-        else if (word == "depth") request.depth = static_cast<int>(std::clamp<std::int64_t>(value, 1, MaxDepth));
-        else request.ignored.emplace_back(word);
+        else if (word == "movestogo") request.movesToGo = static_cast<int>(std::min<std::int64_t>(value, MaxMovesToGo));
+        else if (word == "depth") request.depth = static_cast<int>(std::min<std::int64_t>(value, MaxDepth));
+        else if (word == "nodes") request.nodes = static_cast<std::uint64_t>(value);
+        else request.mate = static_cast<int>(std::min<std::int64_t>(value, MaxMateMoves));
     }
-    return "";
 }
 
 std::int64_t ClockBudgetMs(std::int64_t timeMs, std::int64_t incrementMs, int movesToGo) {
@@ -104,7 +132,10 @@ SearchPlan PlanSearch(const GoRequest& request, int side) {
     const std::int64_t ownTime = request.time[side & 1];
     const std::int64_t ownIncrement = request.increment[side & 1];
     const bool clock = ownTime >= 0;
-    if (request.infinite || (!clock && request.depth == 0 && request.moveTime < 0)) {
+    plan.nodes = request.nodes;
+    plan.mate = request.mate;
+    const bool bounded = clock || request.depth > 0 || request.moveTime >= 0 || request.nodes > 0 || request.mate > 0;
+    if (request.infinite || !bounded) {
         plan.setter = LimitSetter::Infinite;
         plan.waitsForStop = true;
         return plan;
@@ -137,6 +168,7 @@ SearchPlan PlanSearch(const GoRequest& request, int side) {
 }
 
 void ApplyLimits(const SearchPlan& plan) {
+    SetExtraLimits({plan.nodes, plan.mate});
     switch (plan.setter) {
         case LimitSetter::Depth: ZarnSetDepth(plan.first); break;
         case LimitSetter::Blitz: ZarnSetBlitz(plan.first, plan.second); break;

@@ -17,13 +17,16 @@ struct GoRequest {
     int movesToGo = 0;                    // 0 not given
     int depth = 0;                        // 0 not given
     std::int64_t moveTime = -1;           // -1 not given
+    std::uint64_t nodes = 0;              // 0 not given
+    int mate = 0;                         // moves to mate; 0 not given
     bool infinite = false;
     bool ponder = false;
-    std::vector<std::string> ignored;     // parameters understood but not acted on
+    // One note for each parameter that was skipped: unknown, malformed, out of range or not supported.
+    std::vector<std::string> notes;
 };
 
-// Reads the words after "go". Returns an empty text, or what is wrong (the request is then unusable).
-std::string ParseGo(std::span<const std::string_view> words, GoRequest& request);
+// Reads the words after "go". What cannot be used is skipped with a note; the rest stands.
+void ParseGo(std::span<const std::string_view> words, GoRequest& request);
 
 enum class LimitSetter { Infinite, Depth, Blitz, TimeControl };
 
@@ -37,11 +40,14 @@ struct SearchPlan {
     // Infinite analysis: the best move is given only after stop, even when the engine ends earlier.
     bool waitsForStop = false;
     bool ponder = false;
+    // Limits the engine applies on top of the setter's: a node budget and a mate distance (0: none).
+    std::uint64_t nodes = 0;
+    int mate = 0;
 };
 
 // side: the side to move, 1 White, 0 Black.
 SearchPlan PlanSearch(const GoRequest& request, int side);
-// Calls the engine's limit setter for the plan.
+// Calls the engine's limit setter for the plan and sets its node and mate limits.
 void ApplyLimits(const SearchPlan& plan);
 
 // How long a move may take at most on a clock of timeMs with incrementMs per move and movesToGo moves

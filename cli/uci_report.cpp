@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "engine/board/types.h"
+#include "engine/interface/report.h"
 #include "engine/search/stack.h"
 
 namespace zarn::cli {
@@ -63,6 +64,13 @@ Mainline ParseMainline(std::string_view text) {
         position = end;
     }
     return line;
+}
+
+std::vector<std::string> LineMoves(const RootLine& line) {
+    std::vector<std::string> moves;
+    char text[MoveTextSize];
+    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) moves.push_back(LowerCaseMove(MoveText(line.Moves[i], text)));
+    return moves;
 }
 
 std::string LowerCaseMove(std::string_view move) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/search/root_result.h"
+
 namespace zarn::cli {
 
 // The engine counts nodes in 32 bits; this keeps the count rising past 2^32 by noticing wrap-arounds.
@@ -43,6 +45,9 @@ struct Mainline {
 // Reads the engine's variation text: moves each followed by a space for an exact score, or one move
 // followed by "!" (the score is a lower bound) or "?" (an upper bound).
 Mainline ParseMainline(std::string_view text);
+
+// The moves of a root line of the engine in lower-case coordinate notation.
+std::vector<std::string> LineMoves(const RootLine& line);
 
 // A move in coordinate notation with its promotion letter in lower case (e7e8Q gives e7e8q).
 std::string LowerCaseMove(std::string_view move);

@@ -9,7 +9,11 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/uci_echo.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/hash_fill.h"
+#include "engine/search/root_result.h"
+#include "engine/search/search.h"
 #include "platform/platform.h"
 
 namespace zarn::cli {
@@ -132,7 +136,7 @@ bool UciSession::HandleLine(std::string_view line) {
     } else if (command == "debug" || command == "register") {
         // Accepted; the program has no debug output and needs no registration.
     } else {
-        Note("unknown command '" + std::string(command) + "'");
+        Note("unknown command " + Quoted(command));
     }
     return true;
 }
@@ -144,6 +148,7 @@ void UciSession::SendUciIdentity() {
     Send("option name Hash type spin default " + std::to_string(DefaultHashMb) + " min 1 max 1024");
     Send("option name Clear Hash type button");
     Send("option name Ponder type check default false");
+    Send("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxRootLines));
     Send("uciok");
 }
 
@@ -170,6 +175,15 @@ void UciSession::HandleSetOption(const Words& words) {
         return;
     }
     long long number = 0;
+    if (SameName(name, "MultiPV")) {
+        if (!hasValue || !ReadInteger(value, number)) {
+            Note("setoption: MultiPV needs a whole number");
+            return;
+        }
+        multiPv_ = static_cast<int>(std::clamp<long long>(number, 1, MaxRootLines));
+        if (multiPv_ != number) Note("setoption: MultiPV set to " + std::to_string(multiPv_));
+        return;
+    }
     if (SameName(name, "Hash")) {
         if (!hasValue || !ReadInteger(value, number)) {
             Note("setoption: Hash needs a number of megabytes");
@@ -199,7 +213,7 @@ void UciSession::HandleSetOption(const Words& words) {
             engineOptions_.emplace_back(option.name, valueText);
         return;
     }
-    Note("setoption: unknown option '" + name + "'");
+    Note("setoption: unknown option " + Quoted(name));
 }
 
 void UciSession::ApplyHashSize(int hashMb) {
@@ -249,7 +263,7 @@ void UciSession::HandlePosition(const Words& words) {
         std::string move(words[i]);
         if (move.size() == 5) move[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(move[4])));
         if (!IsMoveText(move)) {
-            Note("position: bad move text '" + std::string(words[i]) + "'; position unchanged");
+            Note("position: bad move text " + Quoted(words[i]) + "; position unchanged");
             return;
         }
         record.moves.push_back(std::move(move));
@@ -264,18 +278,16 @@ void UciSession::HandlePosition(const Words& words) {
 
 void UciSession::HandleGo(const Words& words) {
     GoRequest request;
-    if (std::string error = ParseGo(std::span(words).subspan(1), request); !error.empty()) {
-        Note(error);
-        return;
-    }
-    for (const std::string& ignored : request.ignored) Note("go: " + ignored + " is not supported and was ignored");
+    ParseGo(std::span(words).subspan(1), request);
+    for (const std::string& note : request.notes) Note(note);
     const SearchPlan plan = PlanSearch(request, EngineSideToMove());
     ApplyLimits(plan);
+    SetRootLineCount(multiPv_);
 
     startMs_ = clock_.NowMs();
     depth_ = 0;
     nodes_.Reset();
-    bestLine_.clear();
+    exactReported_ = false;
     {
         std::lock_guard lock(stateMutex_);
         searching_ = true;
@@ -342,6 +354,8 @@ bool UciSession::Searching() {
 
 void UciSession::RunSearch(bool ponder) {
     const int result = ZarnAnalyse(ponder ? 1 : 0);
+    // A search too short for the engine's own reports still shows what it found.
+    if (result == 0 && !exactReported_ && BestRootLine().Moves[0] != 0) SendFinalLine();
     {
         std::unique_lock lock(stateMutex_);
         engineDone_ = true;
@@ -372,12 +386,12 @@ void UciSession::WatchSearch() {
 
 std::string UciSession::ChooseBestMove(int analyseResult) {
     if (analyseResult == 1) return "0000";
-    if (!bestLine_.empty()) {
-        std::string text = bestLine_[0];
-        if (bestLine_.size() > 1) text += " ponder " + bestLine_[1];
-        return text;
-    }
-    return FallbackMove();
+    // The search's best line so far; without one (stopped during the first root move) a legal move.
+    const std::vector<std::string> best = LineMoves(BestRootLine());
+    if (best.empty()) return FallbackMove();
+    std::string text = best[0];
+    if (best.size() > 1) text += " ponder " + best[1];
+    return text;
 }
 
 void UciSession::Send(const std::string& line) {
@@ -394,6 +408,29 @@ std::string UciSession::ProgressFields() {
            " time " + std::to_string(elapsed);
 }
 
+// The plies beyond the root that the deepest node reached, never fewer than the iteration's.
+std::string UciSession::SelectiveDepthField(int depth) {
+    return " seldepth " + std::to_string(std::max(depth, SelDepth - 1));
+}
+
+std::string UciSession::HashFullField() { return " hashfull " + std::to_string(HashFullPermille()); }
+
+void UciSession::SendLine(int depth, int multiPv, const RootLine& line) {
+    nodes_.Extend(static_cast<int>(NodeCount));
+    std::string info = "info depth " + std::to_string(depth) + SelectiveDepthField(depth);
+    if (multiPv > 0) info += " multipv " + std::to_string(multiPv);
+    info += " score " + UciScoreText(ScoreFromEngine(line.Score)) + ProgressFields() + HashFullField() + " pv";
+    for (const std::string& move : LineMoves(line)) info += ' ' + move;
+    Send(info);
+    exactReported_ = true;
+}
+
+void UciSession::SendFinalLine() { SendLine(BestRootLine().Depth, 0, BestRootLine()); }
+
+void UciSession::OnLines(int depth, int count) {
+    for (int k = 0; k < count; ++k) SendLine(depth, k + 1, ReportedRootLine(k));
+}
+
 void UciSession::OnDepth(int depth) { depth_ = depth; }
 
 void UciSession::OnNodes(int nodes) { nodes_.Extend(nodes); }
@@ -406,13 +443,14 @@ void UciSession::OnCurrentMove(const char* move, int index, int) {
 void UciSession::OnMainline(const char* text, int score) {
     Mainline line = ParseMainline(text);
     if (line.moves.empty()) return;
-    std::string info = "info depth " + std::to_string(depth_) + " score " + UciScoreText(ScoreFromEngine(score));
+    std::string info = "info depth " + std::to_string(depth_) + SelectiveDepthField(depth_) + " score " +
+                       UciScoreText(ScoreFromEngine(score));
     if (line.bound == LineBound::Lower) info += " lowerbound";
     if (line.bound == LineBound::Upper) info += " upperbound";
-    info += ProgressFields() + " pv";
+    info += ProgressFields() + HashFullField() + " pv";
     for (const std::string& move : line.moves) info += ' ' + move;
     Send(info);
-    if (line.bound == LineBound::Exact) bestLine_ = std::move(line.moves);
+    if (line.bound == LineBound::Exact) exactReported_ = true;
 }
 
 }  // namespace zarn::cli

@@ -17,6 +17,7 @@
 #include "cli/uci_limits.h"
 #include "cli/uci_position.h"
 #include "cli/uci_report.h"
+#include "engine/search/root_result.h"
 
 namespace zarn::cli {
 
@@ -76,7 +77,13 @@ private:
     void OnNodes(int nodes) override;
     void OnCurrentMove(const char* move, int index, int count) override;
     void OnMainline(const char* line, int score) override;
+    void OnLines(int depth, int count) override;
     std::string ProgressFields();
+    std::string SelectiveDepthField(int depth);
+    std::string HashFullField();
+    // An info line of a whole root line; multiPv 0 leaves the multipv field out.
+    void SendLine(int depth, int multiPv, const RootLine& line);
+    void SendFinalLine();
 
     std::ostream& out_;
     std::mutex outMutex_;
@@ -85,6 +92,7 @@ private:
     PositionRecord position_;
     int hashMb_ = DefaultHashMb;
     bool ponderOption_ = false;
+    int multiPv_ = 1;
     std::vector<std::pair<std::string, std::string>> engineOptions_;  // set values, again after a re-start
 
     // Search state, guarded by stateMutex_.
@@ -105,7 +113,7 @@ private:
     std::int64_t startMs_ = 0;
     int depth_ = 0;
     NodeCounter nodes_;
-    std::vector<std::string> bestLine_;  // the last exact variation
+    bool exactReported_ = false;  // an info line with an exact score went out
 };
 
 }  // namespace zarn::cli

@@ -17,6 +17,8 @@
 #include "cli/uci_position.h"
 #include "cli/uci_report.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/root_result.h"
+#include "engine/search/search.h"
 #include "platform/platform.h"
 
 namespace zarn::cli {
@@ -24,13 +26,15 @@ namespace {
 
 constexpr std::int64_t DefaultAnalysisMs = 3000;
 constexpr int AnalyseHashMb = 64;
-constexpr std::string_view Usage = "[--fen FEN] [--moves \"e2e4 e7e5\"] [--depth N | --movetime MS | --infinite]";
+constexpr std::string_view Usage =
+    "[--fen FEN] [--moves \"e2e4 e7e5\"] [--depth N | --movetime MS | --infinite] [--multipv N]";
 
 struct AnalyseArguments {
     PositionRecord position;
     int depth = 0;
     std::int64_t moveTimeMs = -1;
     bool infinite = false;
+    int lines = 1;  // --multipv
 };
 
 // Prints one line per variation report.
@@ -58,6 +62,24 @@ public:
         std::fflush(stdout);
         if (line.bound == LineBound::Exact) best_ = std::move(line.moves);
     }
+    // A multi-line analysis: every line of the iteration, best first.
+    void OnLines(int depth, int count) override {
+        nodes_.Extend(static_cast<int>(NodeCount));
+        const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
+        const std::uint64_t nodes = nodes_.Current();
+        for (int k = 0; k < count; ++k) {
+            const std::vector<std::string> moves = LineMoves(ReportedRootLine(k));
+            std::string text;
+            for (const std::string& move : moves) text += (text.empty() ? "" : " ") + move;
+            std::printf("depth %2d  line %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, k + 1,
+                        ReadableScoreText(ScoreFromEngine(ReportedRootLine(k).Score)).c_str(),
+                        static_cast<unsigned long long>(nodes),
+                        static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
+                        static_cast<double>(elapsed) / 1000.0, text.c_str());
+            if (k == 0) best_ = moves;
+        }
+        std::fflush(stdout);
+    }
 
     const std::vector<std::string>& Best() const { return best_; }
 
@@ -81,7 +103,8 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
     int limits = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view option = args[i];
-        const bool takesValue = option == "--fen" || option == "--moves" || option == "--depth" || option == "--movetime";
+        const bool takesValue = option == "--fen" || option == "--moves" || option == "--depth" || option == "--movetime" ||
+                                option == "--multipv";
         if (takesValue && i + 1 >= args.size()) return std::string(option) + " needs a value";
         if (option == "--fen") {
             const FenCheck check = CheckFen(args[++i]);
@@ -108,6 +131,11 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
         } else if (option == "--movetime") {
             if (!ReadPositive(args[++i], arguments.moveTimeMs)) return "--movetime needs a positive number";
             ++limits;
+        } else if (option == "--multipv") {
+            std::int64_t lines = 0;
+            if (!ReadPositive(args[++i], lines) || lines > MaxRootLines)
+                return "--multipv needs a number from 1 to " + std::to_string(MaxRootLines);
+            arguments.lines = static_cast<int>(lines);
         } else if (option == "--infinite") {
             arguments.infinite = true;
             ++limits;
@@ -149,6 +177,7 @@ int RunAnalyse(std::span<char* const> args) {
     else
         ZarnSetInfinite();
 
+    SetRootLineCount(arguments.lines);
     const std::int64_t startMs = platform::ElapsedMilliseconds();
     ProgressPrinter printer(startMs);
     SetReportListener(&printer);

@@ -1,0 +1,142 @@
+// The program's own search interfaces: node budget, mate limit, the best root line and multi-line
+// analysis; all of them off by default.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "engine/board/board.h"
+#include "engine/interface/report.h"
+#include "engine/interface/zarn.h"
+#include "engine/moves/buffer.h"
+#include "engine/search/extra_limits.h"
+#include "engine/search/root_result.h"
+#include "engine/search/search.h"
+#include "search_harness.h"
+
+namespace zarn {
+namespace {
+
+constexpr const char* Middlegame = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
+std::string LineText(const RootLine& line) {
+    std::string text;
+    char move[MoveTextSize];
+    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) text += std::string(MoveText(line.Moves[i], move)) + " ";
+    return text;
+}
+
+class SearchLinesTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::StartEngine(); }
+    void TearDown() override {
+        SetExtraLimits({});
+        SetRootLineCount(1);
+        ZarnQuit();
+    }
+};
+
+TEST_F(SearchLinesTest, NodeBudgetEndsTheSearchWithinTheStatedOvershoot) {
+    for (std::uint64_t budget : {1ull, 50ull, 1000ull, 123457ull, 600000ull}) {
+        testing::SetFen(Middlegame);
+        ZarnSetInfinite();
+        SetExtraLimits({budget, 0});
+        EXPECT_EQ(ZarnAnalyse(0), 0);
+        EXPECT_GE(SearchedNodes(), budget);
+        EXPECT_LE(SearchedNodes(), budget + NodeLimitOvershoot) << budget;
+    }
+}
+
+TEST_F(SearchLinesTest, MateLimitEndsTheSearchOnceTheMateIsFound) {
+    // Mate in one on the back rank: without the limit an infinite analysis would go on to 31 plies.
+    testing::SetFen("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    ZarnSetInfinite();
+    SetExtraLimits({0, 1});
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 2);
+    EXPECT_EQ(LineText(BestRootLine()), "d1d8 ");
+    EXPECT_LE(BestRootLine().Depth, 2);
+    // A mate in two does not satisfy a limit of one move: the depth limit ends that search.
+    testing::Calls().clear();
+    testing::SetFen("7k/8/5K2/8/8/8/8/R7 w - -");
+    ZarnSetDepth(6);
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(testing::DeepestReportedDepth(), 6);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 4);
+    // With a limit of two it ends at the first iteration that finds it.
+    SetExtraLimits({0, 2});
+    ZarnSetInfinite();
+    testing::SetFen("7k/8/5K2/8/8/8/8/R7 w - -");
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 4);
+    EXPECT_LE(BestRootLine().Depth, 5);
+}
+
+TEST_F(SearchLinesTest, BestLineIsTheSearchsChoiceAtEveryDepth) {
+    // Below five plies nothing is reported, yet the best line is known.
+    testing::SetFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -");
+    ZarnSetDepth(3);
+    testing::Calls().clear();
+    ZarnAnalyse(0);
+    EXPECT_TRUE(testing::Calls().empty());
+    EXPECT_EQ(BestRootLine().Depth, 3);
+    EXPECT_EQ(BestRootLine().Moves[0], MoveBuffer[1]);
+    // From five plies on it is the last exact line reported.
+    const testing::ReportCall last = testing::AnalyseToDepth(Middlegame, 6);
+    EXPECT_EQ(LineText(BestRootLine()), last.text);
+    EXPECT_EQ(BestRootLine().Score, last.first);
+}
+
+TEST_F(SearchLinesTest, OneLineIsTheOrdinaryAnalysis) {
+    const auto run = [](int lines) {
+        testing::StartEngine();
+        SetRootLineCount(lines);
+        testing::AnalyseToDepth(Middlegame, 7);
+        std::vector<std::string> reports;
+        for (const testing::ReportCall& call : testing::Calls())
+            reports.push_back(std::to_string(call.kind) + " " + std::to_string(call.first) + " " + call.text);
+        return std::make_pair(reports, NodeCount);
+    };
+    // A multi-line analysis in between leaves nothing behind that would change the ordinary one.
+    const auto before = run(1);
+    run(3);
+    EXPECT_EQ(run(1), before);
+}
+
+int seenIterations = 0;
+void CountIteration(int, int) { ++seenIterations; }
+
+TEST_F(SearchLinesTest, MultipleLinesAreDistinctOrderedAndLegal) {
+    SetRootLinesListener(CountIteration);
+    seenIterations = 0;
+    SetRootLineCount(4);
+    testing::AnalyseToDepth(Middlegame, 5);
+    EXPECT_EQ(seenIterations, 5);
+    EXPECT_TRUE(testing::LastExactLine().text.empty());  // whole iterations only, not variations
+    std::set<Move> firstMoves;
+    for (int k = 0; k < 4; ++k) {
+        const RootLine& line = ReportedRootLine(k);
+        EXPECT_EQ(line.Depth, 5);
+        firstMoves.insert(line.Moves[0]);
+        if (k > 0) EXPECT_LE(line.Score, ReportedRootLine(k - 1).Score);
+        testing::SetFen(Middlegame);
+        const std::string text = LineText(line);
+        testing::SetGameMoves(text);
+        EXPECT_EQ(GamePly, static_cast<int>(std::count(text.begin(), text.end(), ' '))) << text;
+    }
+    EXPECT_EQ(firstMoves.size(), 4u);
+    EXPECT_EQ(LineText(BestRootLine()), LineText(ReportedRootLine(0)));
+
+    // Two legal moves give two lines.
+    seenIterations = 0;
+    testing::AnalyseToDepth("7k/8/8/8/8/8/r7/K7 w - -", 3);  // Kb1 or Kxa2
+    EXPECT_EQ(seenIterations, 3);
+    EXPECT_NE(ReportedRootLine(0).Moves[0], ReportedRootLine(1).Moves[0]);
+    char text[MoveTextSize];
+    EXPECT_STREQ(MoveText(ReportedRootLine(0).Moves[0], text), "a1a2");
+    SetRootLinesListener(nullptr);
+}
+
+}  // namespace
+}  // namespace zarn

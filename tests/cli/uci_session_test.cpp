@@ -3,6 +3,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -77,6 +80,7 @@ TEST(UciSession, IdentifiesItselfAndAdvertisesEngineAndProgramOptions) {
     EXPECT_EQ(lines.at(next), "option name Hash type spin default 64 min 1 max 1024");
     EXPECT_EQ(lines.at(next + 1), "option name Clear Hash type button");
     EXPECT_EQ(lines.at(next + 2), "option name Ponder type check default false");
+    EXPECT_EQ(lines.at(next + 3), "option name MultiPV type spin default 1 min 1 max 64");
     EXPECT_EQ(lines.back(), "uciok");
 
     harness.Send("isready");
@@ -120,10 +124,6 @@ TEST(UciSession, MalformedInputGetsAnInfoStringAndChangesNothing) {
         "position",
         "position sideways",
         "position startpos e2e4",
-        "go depth x",
-        "go depth 99999999999999999999999",
-        "go wtime",
-        "go frobnicate 3",
         "setoption name Hash value lots",
         "setoption name NoSuchOption value 3",
         "setoption name DrawScore value 1.5",
@@ -373,6 +373,183 @@ TEST(UciSession, QuitAndEndOfInputEndTheSession) {
     std::istringstream in("go infinite\n");
     EXPECT_EQ(session.Run(in), 0);
     EXPECT_NE(out2.str().find("bestmove "), std::string::npos);
+}
+
+// The words of a line without the fields that vary from run to run: the timings, and the filling of
+// the table (a fresh engine draws new keys).
+std::string WithoutVaryingFields(const std::string& line) {
+    std::vector<std::string> words = Words(line);
+    std::string kept;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if ((words[i] == "nps" || words[i] == "time" || words[i] == "hashfull") && i + 1 < words.size()) {
+            ++i;
+            continue;
+        }
+        kept += words[i] + " ";
+    }
+    return kept;
+}
+
+std::string FieldAfter(const std::string& line, const std::string& field) {
+    const std::vector<std::string> words = Words(line);
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == field) return words[i + 1];
+    return "";
+}
+
+TEST(UciSession, EveryGoEndsInBestmoveWhateverItsParameters) {
+    SessionHarness harness;
+    // What is understood is searched; what is not gets one note.
+    for (const char* go : {"go wtime 1000 btime 1000 winc 10 binc 10 sd 5", "go depth 2 bogus 3", "go depth -3 depth 2",
+                           "go depth 0 movetime 100", "go depth abc nodes 3000"}) {
+        harness.Send("position startpos moves e2e4");
+        harness.Send(go);
+        const std::vector<std::string> best = Words(harness.Await("bestmove"));
+        harness.Session().WaitForSearchEnd();
+        ASSERT_GE(best.size(), 2u) << go;
+        EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {best[1]})) << go;
+        int notes = 0;
+        for (const std::string& line : harness.Recent()) notes += StartsWith(line, "info string go: ") ? 1 : 0;
+        EXPECT_EQ(notes, 1) << go;
+    }
+    // Nothing understood: a bare go, which gives its move on stop.
+    const std::string garbage(1 << 20, 'q');
+    for (const std::string& go : std::vector<std::string>{"go depth abc", "go depth 0", "go bogus 3", "go " + garbage}) {
+        harness.Send(go);
+        const std::string note = harness.Await("info string", 0ms);
+        EXPECT_LT(note.size(), 140u) << note;
+        harness.Send("stop");
+        EXPECT_TRUE(StartsWith(harness.Await("bestmove", 0ms), "bestmove ")) << go.substr(0, 20);
+    }
+    harness.Send(garbage);
+    EXPECT_LT(harness.Await("info string", 0ms).size(), 120u);
+}
+
+TEST(UciSession, NodesAndMateLimitsEndTheSearchByThemselves) {
+    SessionHarness harness;
+    harness.Send("position startpos");
+    harness.Send("go nodes 20000");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove"), "bestmove "));
+    harness.Session().WaitForSearchEnd();
+    // Mate in two (Kg6 or Kf7, then the rook mates): found, reported in moves, played.
+    harness.Send("position fen 7k/8/5K2/8/8/8/8/R7 w - - 0 1");
+    harness.Send("go mate 2");
+    const std::vector<std::string> best = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    std::string last;
+    for (const std::string& line : harness.Recent())
+        if (line.find(" pv ") != std::string::npos) last = line;
+    EXPECT_NE(last.find(" score mate 2 "), std::string::npos) << last;
+    ASSERT_GE(best.size(), 2u);
+    EXPECT_EQ(best[1], PvOf(last).at(0));
+    // No mate to find: the move time ends it.
+    harness.Send("position startpos");
+    harness.Send("go mate 1 movetime 200");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove"), "bestmove "));
+}
+
+TEST(UciSession, BestmoveIsTheSearchsOwnChoiceAndComesWithItsLine) {
+    SessionHarness harness;
+    // Three plies are below the engine's own reports: the final result is still shown and played.
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go depth 3");
+    const std::vector<std::string> best = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    std::vector<std::string> infos;
+    for (const std::string& line : harness.Recent())
+        if (StartsWith(line, "info ")) infos.push_back(line);
+    ASSERT_EQ(infos.size(), 1u);
+    for (const char* field : {"depth", "seldepth", "score", "nodes", "hashfull", "pv"})
+        EXPECT_NE(FieldAfter(infos[0], field), "") << field << " in " << infos[0];
+    EXPECT_EQ(FieldAfter(infos[0], "depth"), "3");
+    const std::vector<std::string> pv = PvOf(infos[0]);
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, pv)) << infos[0];
+    ASSERT_EQ(best.size(), 4u);
+    EXPECT_EQ(best[1], pv.at(0));
+    EXPECT_EQ(best[3], pv.at(1));
+    // Stopped inside the first root move there is no result: a legal move is played all the same.
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go nodes 1");
+    const std::vector<std::string> forced = Words(harness.Await("bestmove"));
+    ASSERT_GE(forced.size(), 2u);
+    harness.Session().WaitForSearchEnd();
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {forced[1]})) << forced[1];
+}
+
+TEST(UciSession, MultiPvReportsDistinctLinesBestFirst) {
+    SessionHarness harness;
+    harness.Send("setoption name MultiPV value 3");
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go depth 5");
+    const std::vector<std::string> best = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    std::vector<std::string> lines;
+    for (const std::string& line : harness.Recent())
+        if (StartsWith(line, "info depth")) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 15u);  // three lines at each of five depths
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        EXPECT_EQ(FieldAfter(line, "depth"), std::to_string(i / 3 + 1)) << line;
+        EXPECT_EQ(FieldAfter(line, "multipv"), std::to_string(i % 3 + 1)) << line;
+        EXPECT_TRUE(Playable({true, "", {"e2e4"}}, PvOf(line))) << line;
+        if (i % 3 == 0) continue;
+        EXPECT_NE(PvOf(line).at(0), PvOf(lines[i - 1]).at(0)) << line;
+        EXPECT_NE(PvOf(line).at(0), PvOf(lines[i - i % 3]).at(0)) << line;
+        EXPECT_LE(std::stoi(FieldAfter(line, "cp")), std::stoi(FieldAfter(lines[i - 1], "cp"))) << line;
+    }
+    ASSERT_GE(best.size(), 2u);
+    EXPECT_EQ(best[1], PvOf(lines[12]).at(0));
+    // Two legal moves give two lines; more lines than allowed are cut to the most.
+    harness.Send("setoption name MultiPV value 100");
+    EXPECT_EQ(harness.Await("info string", 0ms), "info string setoption: MultiPV set to 64");
+    harness.Send("position fen 7k/8/8/8/8/8/r7/K7 w - - 0 1");
+    harness.Send("go depth 2");
+    harness.Await("bestmove");
+    harness.Session().WaitForSearchEnd();
+    std::vector<std::string> fields;
+    for (const std::string& line : harness.Recent())
+        if (StartsWith(line, "info depth")) fields.push_back(FieldAfter(line, "depth") + FieldAfter(line, "multipv"));
+    EXPECT_EQ(fields, (std::vector<std::string>{"11", "12", "21", "22"}));
+}
+
+TEST(UciSession, MultiPvOneGivesTheOrdinaryReports) {
+    const auto run = [](bool setOne) {
+        SessionHarness harness;
+        if (setOne) harness.Send("setoption name MultiPV value 1");
+        harness.Send("position startpos moves e2e4 c7c5");
+        harness.Send("go depth 7");
+        harness.Await("bestmove");
+        harness.Session().WaitForSearchEnd();
+        std::vector<std::string> lines;
+        for (const std::string& line : harness.Recent())  // root moves are shown only after a second
+            if (line.find(" currmove ") == std::string::npos) lines.push_back(WithoutVaryingFields(line));
+        return lines;
+    };
+    const std::vector<std::string> ordinary = run(false);
+    EXPECT_GE(ordinary.size(), 4u);
+    EXPECT_EQ(run(true), ordinary);
+}
+
+TEST(UciSession, ReadyokWaitsForANewTableAndNoInputIsLost) {
+    const std::string input = ::testing::TempDir() + "zarn_ready_input.txt";
+    const std::string output = ::testing::TempDir() + "zarn_ready_output.txt";
+    {
+        std::ofstream in(input);
+        in << "setoption name Hash value 256\nisready\n" << std::string(1 << 20, '#')
+           << "\nposition startpos moves e2e4\ngo depth 4\n";
+    }
+    const std::string command = std::string(ZARN_PROGRAM) + " < " + input + " > " + output;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream out(output);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "readyok");
+    EXPECT_TRUE(StartsWith(lines[1], "info string unknown command '####"));
+    EXPECT_LT(lines[1].size(), 120u);
+    EXPECT_TRUE(StartsWith(lines.back(), "bestmove ")) << lines.back();
+    std::remove(input.c_str());
+    std::remove(output.c_str());
 }
 
 }  // namespace

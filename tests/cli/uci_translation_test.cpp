@@ -60,7 +60,8 @@ TEST(UciReports, VariationTextsBecomeLowerCaseMovesWithTheirBound) {
 
 GoRequest Parse(std::vector<std::string_view> words) {
     GoRequest request;
-    EXPECT_EQ(ParseGo(words, request), "");
+    ParseGo(words, request);
+    EXPECT_TRUE(request.notes.empty());
     return request;
 }
 
@@ -108,18 +109,57 @@ TEST(UciLimits, GoParametersMapToOneEngineLimitAndAProgramDeadline) {
     EXPECT_LE(plan.second, 3600);
 }
 
-TEST(UciLimits, GoParameterErrorsAndIgnoredParameters) {
+TEST(UciLimits, UnusableGoParametersAreSkippedWithOneNoteEach) {
+    struct Case {
+        std::vector<std::string_view> words;
+        std::size_t notes;
+        int depth;
+    };
+    const Case cases[] = {
+        {{"wtime", "1000", "btime", "1000", "winc", "10", "binc", "10", "sd", "5"}, 1, 0},
+        {{"depth", "abc"}, 1, 0},
+        {{"depth", "-3"}, 1, 0},
+        {{"depth", "0", "nodes", "0", "mate", "-1", "movestogo", "0"}, 4, 0},
+        {{"depth", "99999999999999999999999"}, 1, 0},
+        {{"bogus", "3", "17", "depth", "4"}, 1, 4},
+        {{"depth", "movetime", "100"}, 1, 0},
+        {{"depth"}, 1, 0},
+        {{"searchmoves", "e2e4", "d2d4", "depth", "3"}, 1, 3},
+    };
+    for (const Case& test : cases) {
+        GoRequest request;
+        ParseGo(test.words, request);
+        EXPECT_EQ(request.notes.size(), test.notes) << test.words[0];
+        EXPECT_EQ(request.depth, test.depth) << test.words[0];
+    }
     GoRequest request;
-    EXPECT_NE(ParseGo(std::vector<std::string_view>{"depth"}, request), "");
-    EXPECT_NE(ParseGo(std::vector<std::string_view>{"wtime", "12a"}, request), "");
-    EXPECT_NE(ParseGo(std::vector<std::string_view>{"sideways"}, request), "");
-    EXPECT_EQ(ParseGo(std::vector<std::string_view>{"searchmoves", "e2e4", "d2d4", "depth", "3", "nodes", "5"}, request),
-              "");
-    EXPECT_EQ(request.ignored, (std::vector<std::string>{"searchmoves", "nodes"}));
-    EXPECT_EQ(request.depth, 3);
-    // A clock run below zero counts as empty.
-    EXPECT_EQ(ParseGo(std::vector<std::string_view>{"wtime", "-20"}, request), "");
+    ParseGo(cases[0].words, request);
+    EXPECT_EQ(request.time[1], 1000);
+    EXPECT_EQ(request.increment[0], 10);
+    EXPECT_EQ(request.notes[0], "go: unknown parameter 'sd' skipped");
+    ParseGo(cases[6].words, request);
+    EXPECT_EQ(request.moveTime, 100);
+    // Echoed input is cut short.
+    const std::string garbage(1 << 20, 'x');
+    ParseGo(std::vector<std::string_view>{garbage}, request);
+    ASSERT_EQ(request.notes.size(), 1u);
+    EXPECT_LT(request.notes[0].size(), 120u);
+    // A clock run below zero counts as empty, without a note.
+    request = Parse({"wtime", "-20"});
     EXPECT_EQ(request.time[1], 0);
+}
+
+TEST(UciLimits, NodesAndMateEndTheSearchWithoutAStop) {
+    SearchPlan plan = PlanSearch(Parse({"nodes", "5000"}), 1);
+    EXPECT_EQ(plan.setter, LimitSetter::Infinite);
+    EXPECT_FALSE(plan.waitsForStop);
+    EXPECT_EQ(plan.nodes, 5000u);
+    plan = PlanSearch(Parse({"mate", "2", "wtime", "1000", "btime", "1000"}), 0);
+    EXPECT_EQ(plan.setter, LimitSetter::Blitz);
+    EXPECT_EQ(plan.mate, 2);
+    EXPECT_GT(plan.budgetMs, 0);
+    plan = PlanSearch(Parse({"infinite", "nodes", "10"}), 0);
+    EXPECT_TRUE(plan.waitsForStop);
 }
 
 TEST(UciLimits, TheDeadlineLeavesAReserveOnEveryClock) {

@@ -467,6 +467,18 @@ TEST(UciSession, BestmoveIsTheSearchsOwnChoiceAndComesWithItsLine) {
     ASSERT_EQ(best.size(), 4u);
     EXPECT_EQ(best[1], pv.at(0));
     EXPECT_EQ(best[3], pv.at(1));
+    // Stopped in the middle of an iteration: the last exact line shown is the move played.
+    for (const char* go : {"go nodes 400", "go nodes 3000", "go nodes 30000"}) {
+        harness.Send("position startpos moves e2e4");
+        harness.Send(go);
+        const std::vector<std::string> played = Words(harness.Await("bestmove"));
+        harness.Session().WaitForSearchEnd();
+        std::string last;
+        for (const std::string& line : harness.Recent())
+            if (line.find(" pv ") != std::string::npos && line.find("bound") == std::string::npos) last = line;
+        ASSERT_GE(played.size(), 2u) << go;
+        EXPECT_EQ(played[1], PvOf(last).at(0)) << go << ": " << last;
+    }
     // Stopped inside the first root move there is no result: a legal move is played all the same.
     harness.Send("position startpos moves e2e4");
     harness.Send("go nodes 1");

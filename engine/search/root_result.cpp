@@ -2,6 +2,7 @@
 #include "engine/search/root_result.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/moves/buffer.h"
 
@@ -46,9 +47,11 @@ void RecordBestLine(int score, int depth) { CopyRootPv(bestLine, score, depth); 
 void RecordRootLine(int k, int score, int depth) { CopyRootPv(pendingLines[k], score, depth); }
 
 void FinishRootLines(int count, int depth) {
-    // A later line may come out better than an earlier one when the table changed in between.
-    std::stable_sort(pendingLines, pendingLines + count,
-                     [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
+    // A later line may come out better than an earlier one when the table changed in between. An
+    // insertion sort keeps equal scores in their order and needs no memory beside the lines.
+    for (int k = 1; k < count; ++k)
+        for (int j = k; j > 0 && pendingLines[j].Score > pendingLines[j - 1].Score; --j)
+            std::swap(pendingLines[j], pendingLines[j - 1]);
     for (int k = 0; k < count; ++k) {
         reportedLines[k] = pendingLines[k];
         MoveBuffer[MoveStart(1) + k] = pendingLines[k].Moves[0];

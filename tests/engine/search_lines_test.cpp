@@ -119,7 +119,9 @@ TEST_F(SearchLinesTest, MultipleLinesAreDistinctOrderedAndLegal) {
         const RootLine& line = ReportedRootLine(k);
         EXPECT_EQ(line.Depth, 5);
         firstMoves.insert(line.Moves[0]);
-        if (k > 0) EXPECT_LE(line.Score, ReportedRootLine(k - 1).Score);
+        if (k > 0) {
+            EXPECT_LE(line.Score, ReportedRootLine(k - 1).Score);
+        }
         testing::SetFen(Middlegame);
         const std::string text = LineText(line);
         testing::SetGameMoves(text);

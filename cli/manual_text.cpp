@@ -38,9 +38,12 @@ constexpr std::array Commands{
           "uci, isready, setoption, ucinewgame, position startpos|fen FEN [moves MOVES], go, stop, ponderhit "
           "and quit (debug and register are accepted and ignored). go takes wtime, btime, winc, binc, "
           "movestogo, movetime, depth, nodes, mate, infinite and ponder; searchmoves is accepted and not "
-          "applied. The search runs beside the input, so stop and quit are answered at once; the program "
-          "keeps its own deadline with a reserve for the exchange of messages. Malformed input is answered "
-          "with an info string and changes nothing."},
+          "applied. nodes N ends the search within 256 nodes past N, mate N as soon as a mate in N moves or "
+          "fewer is found; both combine with the other limits. Unknown or malformed go parameters are skipped "
+          "with an info string, and every go ends in bestmove, the search's best move so far, after at least "
+          "one info line with its score and variation. The search runs beside the input, so stop and quit are "
+          "answered at once; the program keeps its own deadline with a reserve for the exchange of messages. "
+          "Other malformed input is answered with an info string and changes nothing."},
     Entry{"analyse [--fen FEN] [--moves MOVES] [--depth N | --movetime MS | --infinite] [--multipv N]",
           "Analyses one position and prints a line for every new principal variation (depth, score, nodes, "
           "nodes per second, time, moves), then the best move and the expected reply. --fen sets the "
@@ -77,7 +80,10 @@ constexpr std::array UciOptions{
     Entry{"Ponder (check, default false)",
           "Tells the engine that the interface may let it think on the opponent's time (go ponder, then "
           "ponderhit or stop)."},
-    Entry{"MultiPV (spin, default 1, 1 to 64)", "How many best moves the search reports, each with its own variation."},
+    Entry{"MultiPV (spin, default 1, 1 to 64)",
+          "How many best moves the search reports, each with its own variation: every completed iteration "
+          "gives that many info lines with multipv 1, 2, ..., best first (fewer when there are fewer legal "
+          "moves). bestmove is the first line's move."},
     Entry{"RecaptureExtensions (spin, default 45, 0 to 60)",
           "Extension of a recapture of a piece of the same class, in sixtieths of a ply."},
     Entry{"PawnPushExtensions (spin, default 45, 0 to 60)",

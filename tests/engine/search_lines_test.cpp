@@ -1,15 +1,11 @@
-// The program's own search interfaces: node budget, mate limit, the best root line and multi-line
-// analysis; all of them off by default.
+// The program's own search limits, node budget and mate distance, and the return from a multi-line
+// analysis to the ordinary one. (The UCI sessions test the lines themselves.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
 #include <string>
 
-#include "engine/board/board.h"
 #include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
-#include "engine/moves/buffer.h"
 #include "engine/search/extra_limits.h"
 #include "engine/search/root_result.h"
 #include "engine/search/search.h"
@@ -73,21 +69,6 @@ TEST_F(SearchLinesTest, MateLimitEndsTheSearchOnceTheMateIsFound) {
     EXPECT_LE(BestRootLine().Depth, 5);
 }
 
-TEST_F(SearchLinesTest, BestLineIsTheSearchsChoiceAtEveryDepth) {
-    // Below five plies nothing is reported, yet the best line is known.
-    testing::SetFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -");
-    ZarnSetDepth(3);
-    testing::Calls().clear();
-    ZarnAnalyse(0);
-    EXPECT_TRUE(testing::Calls().empty());
-    EXPECT_EQ(BestRootLine().Depth, 3);
-    EXPECT_EQ(BestRootLine().Moves[0], MoveBuffer[1]);
-    // From five plies on it is the last exact line reported.
-    const testing::ReportCall last = testing::AnalyseToDepth(Middlegame, 6);
-    EXPECT_EQ(LineText(BestRootLine()), last.text);
-    EXPECT_EQ(BestRootLine().Score, last.first);
-}
-
 TEST_F(SearchLinesTest, OneLineIsTheOrdinaryAnalysis) {
     const auto run = [](int lines) {
         testing::StartEngine();
@@ -102,42 +83,6 @@ TEST_F(SearchLinesTest, OneLineIsTheOrdinaryAnalysis) {
     const auto before = run(1);
     run(3);
     EXPECT_EQ(run(1), before);
-}
-
-int seenIterations = 0;
-void CountIteration(int, int) { ++seenIterations; }
-
-TEST_F(SearchLinesTest, MultipleLinesAreDistinctOrderedAndLegal) {
-    SetRootLinesListener(CountIteration);
-    seenIterations = 0;
-    SetRootLineCount(4);
-    testing::AnalyseToDepth(Middlegame, 5);
-    EXPECT_EQ(seenIterations, 5);
-    EXPECT_TRUE(testing::LastExactLine().text.empty());  // whole iterations only, not variations
-    std::set<Move> firstMoves;
-    for (int k = 0; k < 4; ++k) {
-        const RootLine& line = ReportedRootLine(k);
-        EXPECT_EQ(line.Depth, 5);
-        firstMoves.insert(line.Moves[0]);
-        if (k > 0) {
-            EXPECT_LE(line.Score, ReportedRootLine(k - 1).Score);
-        }
-        testing::SetFen(Middlegame);
-        const std::string text = LineText(line);
-        testing::SetGameMoves(text);
-        EXPECT_EQ(GamePly, static_cast<int>(std::count(text.begin(), text.end(), ' '))) << text;
-    }
-    EXPECT_EQ(firstMoves.size(), 4u);
-    EXPECT_EQ(LineText(BestRootLine()), LineText(ReportedRootLine(0)));
-
-    // Two legal moves give two lines.
-    seenIterations = 0;
-    testing::AnalyseToDepth("7k/8/8/8/8/8/r7/K7 w - -", 3);  // Kb1 or Kxa2
-    EXPECT_EQ(seenIterations, 3);
-    EXPECT_NE(ReportedRootLine(0).Moves[0], ReportedRootLine(1).Moves[0]);
-    char text[MoveTextSize];
-    EXPECT_STREQ(MoveText(ReportedRootLine(0).Moves[0], text), "a1a2");
-    SetRootLinesListener(nullptr);
 }
 
 }  // namespace

@@ -1,17 +1,24 @@
-// zarn analyse: searches one position and prints the progress in readable lines and the best move.
+// zarn analyse: searches one position and prints the progress in readable lines, the final result and
+// the best move. Scores are the side to move's. An infinite analysis ends on a line or the end of
+// standard input; SIGINT and SIGTERM end any analysis with the best move found so far.
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <csignal>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "cli/command.h"
+#include "cli/fen_argument.h"
 #include "cli/uci_engine.h"
 #include "cli/uci_limits.h"
 #include "cli/uci_position.h"
@@ -26,6 +33,12 @@ namespace {
 
 constexpr std::int64_t DefaultAnalysisMs = 3000;
 constexpr int AnalyseHashMb = 64;
+// The deepest iteration of the search, and a day of thinking.
+constexpr std::int64_t MaxDepth = 31;
+constexpr std::int64_t MaxMoveTimeMs = 24 * 3600 * 1000;
+// How often the waiting thread looks for a stop, and how long a stopped search may take to end.
+constexpr auto WatchInterval = std::chrono::milliseconds(10);
+constexpr auto StopLimit = std::chrono::seconds(10);
 constexpr std::string_view Usage =
     "[--fen FEN] [--moves \"e2e4 e7e5\"] [--depth N | --movetime MS | --infinite] [--multipv N]";
 
@@ -36,6 +49,34 @@ struct AnalyseArguments {
     bool infinite = false;
     int lines = 1;  // --multipv
 };
+
+// Raised by SIGINT and SIGTERM, and by the end of standard input in an infinite analysis; the
+// waiting thread turns it into the engine's stop. A lock-free atomic store is all a handler may do.
+std::atomic<int> stopRequested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void RequestStop(int) { stopRequested.store(1, std::memory_order_relaxed); }
+
+// SIGINT and SIGTERM request the stop while the command runs, from before the engine starts.
+struct StopSignals {
+    StopSignals() {
+        stopRequested.store(0, std::memory_order_relaxed);
+        std::signal(SIGINT, RequestStop);
+        std::signal(SIGTERM, RequestStop);
+    }
+    ~StopSignals() {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+};
+
+std::string MoveListText(const std::vector<std::string>& moves) {
+    std::string text;
+    for (const std::string& move : moves) text += (text.empty() ? "" : " ") + move;
+    return text;
+}
 
 // Prints one line per variation report.
 class ProgressPrinter final : public ReportListener {
@@ -48,54 +89,74 @@ public:
     void OnMainline(const char* text, int score) override {
         Mainline line = ParseMainline(text);
         if (line.moves.empty()) return;
-        const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
         std::string scoreText = ReadableScoreText(ScoreFromEngine(score));
         if (line.bound == LineBound::Lower) scoreText = ">=" + scoreText;
         if (line.bound == LineBound::Upper) scoreText = "<=" + scoreText;
-        std::string moves;
-        for (const std::string& move : line.moves) moves += (moves.empty() ? "" : " ") + move;
-        const std::uint64_t nodes = nodes_.Current();
-        std::printf("depth %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth_, scoreText.c_str(),
-                    static_cast<unsigned long long>(nodes),
-                    static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
-                    static_cast<double>(elapsed) / 1000.0, moves.c_str());
-        std::fflush(stdout);
-        if (line.bound == LineBound::Exact) best_ = std::move(line.moves);
+        PrintLine(depth_, scoreText, line.moves);
+        if (line.bound == LineBound::Exact) {
+            exactDepth_ = depth_;
+            exact_ = std::move(line.moves);
+        }
     }
+
     // A multi-line analysis: every line of the iteration, best first.
     void OnLines(int depth, int count) override {
         nodes_.Extend(static_cast<int>(NodeCount));
         const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
         const std::uint64_t nodes = nodes_.Current();
         for (int k = 0; k < count; ++k) {
-            const std::vector<std::string> moves = LineMoves(ReportedRootLine(k));
-            std::string text;
-            for (const std::string& move : moves) text += (text.empty() ? "" : " ") + move;
+            std::vector<std::string> moves = LineMoves(ReportedRootLine(k));
             std::printf("depth %2d  line %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, k + 1,
                         ReadableScoreText(ScoreFromEngine(ReportedRootLine(k).Score)).c_str(),
                         static_cast<unsigned long long>(nodes),
                         static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
-                        static_cast<double>(elapsed) / 1000.0, text.c_str());
-            if (k == 0) best_ = moves;
+                        static_cast<double>(elapsed) / 1000.0, MoveListText(moves).c_str());
+            if (k == 0) {
+                exactDepth_ = depth;
+                exact_ = std::move(moves);
+            }
         }
         std::fflush(stdout);
     }
 
-    const std::vector<std::string>& Best() const { return best_; }
+    // The line of the search's final result, unless it was the last exact line printed.
+    void PrintFinal(int depth, int score, const std::vector<std::string>& moves, int engineNodes) {
+        nodes_.Extend(engineNodes);
+        if (depth == exactDepth_ && moves == exact_) return;
+        PrintLine(depth, ReadableScoreText(ScoreFromEngine(score)), moves);
+    }
 
 private:
+    void PrintLine(int depth, const std::string& scoreText, const std::vector<std::string>& moves) {
+        const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
+        const std::uint64_t nodes = nodes_.Current();
+        std::printf("depth %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, scoreText.c_str(),
+                    static_cast<unsigned long long>(nodes),
+                    static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
+                    static_cast<double>(elapsed) / 1000.0, MoveListText(moves).c_str());
+        std::fflush(stdout);
+    }
+
     std::int64_t startMs_;
     int depth_ = 0;
     NodeCounter nodes_;
-    std::vector<std::string> best_;
+    int exactDepth_ = 0;
+    std::vector<std::string> exact_;
 };
 
-bool ReadPositive(const char* text, std::int64_t& value) {
-    char* end = nullptr;
-    const long long number = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || number <= 0) return false;
+// A whole number from minimum to maximum, digits only (a leading '-' for negative numbers).
+bool ReadNumber(const char* text, std::int64_t minimum, std::int64_t maximum, std::int64_t& value) {
+    const char* end = text + std::strlen(text);
+    std::int64_t number = 0;
+    const auto [rest, error] = std::from_chars(text, end, number);
+    if (error != std::errc() || rest != end || number < minimum || number > maximum) return false;
     value = number;
     return true;
+}
+
+std::string RangeError(std::string_view option, std::int64_t maximum, const char* text) {
+    return std::string(option) + " needs a number from 1 to " + std::to_string(maximum) + ", not '" +
+           std::string(text).substr(0, 40) + "'";
 }
 
 // Returns an error text, or "" when the arguments are usable.
@@ -107,11 +168,9 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
                                 option == "--multipv";
         if (takesValue && i + 1 >= args.size()) return std::string(option) + " needs a value";
         if (option == "--fen") {
-            const FenCheck check = CheckFen(args[++i]);
-            if (!check.error.empty()) return "bad FEN: " + check.error;
-            for (const std::string& note : check.notes) std::fprintf(stderr, "zarn analyse: %s\n", note.c_str());
+            arguments.position.fen = ReadFenArgument("analyse", args.subspan(++i, 1));
+            if (arguments.position.fen.empty()) return "-";
             arguments.position.startPosition = false;
-            arguments.position.fen = check.fen;
         } else if (option == "--moves") {
             std::string_view text = args[++i];
             while (!text.empty()) {
@@ -125,16 +184,16 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
             }
         } else if (option == "--depth") {
             std::int64_t depth = 0;
-            if (!ReadPositive(args[++i], depth)) return "--depth needs a positive number";
-            arguments.depth = static_cast<int>(std::min<std::int64_t>(depth, 1000));
+            if (!ReadNumber(args[++i], 1, MaxDepth, depth)) return RangeError(option, MaxDepth, args[i]);
+            arguments.depth = static_cast<int>(depth);
             ++limits;
         } else if (option == "--movetime") {
-            if (!ReadPositive(args[++i], arguments.moveTimeMs)) return "--movetime needs a positive number";
+            if (!ReadNumber(args[++i], 1, MaxMoveTimeMs, arguments.moveTimeMs))
+                return RangeError(option, MaxMoveTimeMs, args[i]);
             ++limits;
         } else if (option == "--multipv") {
             std::int64_t lines = 0;
-            if (!ReadPositive(args[++i], lines) || lines > MaxRootLines)
-                return "--multipv needs a number from 1 to " + std::to_string(MaxRootLines);
+            if (!ReadNumber(args[++i], 1, MaxRootLines, lines)) return RangeError(option, MaxRootLines, args[i]);
             arguments.lines = static_cast<int>(lines);
         } else if (option == "--infinite") {
             arguments.infinite = true;
@@ -148,11 +207,60 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
     return "";
 }
 
+// Runs the analysis in a thread of its own and stops it at its time limit or on request; returns the
+// engine's result. Every wait has a limit: a search that does not end after its stop ends the program.
+int SearchUntilStopped(const AnalyseArguments& arguments) {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    int result = 0;
+    std::thread search([&] {
+        const int outcome = ZarnAnalyse(0);
+        std::lock_guard lock(mutex);
+        result = outcome;
+        done = true;
+        finished.notify_all();
+    });
+    if (arguments.infinite) {
+        // A line or the end of input ends the analysis; the reader may stay blocked when the search
+        // ends first, which the program's exit ends.
+        std::thread([] {
+            std::string line;
+            std::getline(std::cin, line);
+            RequestStop(0);
+        }).detach();
+    }
+    std::unique_lock lock(mutex);
+    const auto started = std::chrono::steady_clock::now();
+    while (!done) {
+        finished.wait_for(lock, WatchInterval, [&] { return done; });
+        const bool timeUp = arguments.moveTimeMs > 0 &&
+                            std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(arguments.moveTimeMs);
+        if (timeUp || stopRequested.load(std::memory_order_relaxed) != 0) break;
+    }
+    // The stop is repeated in case it came before the search had begun.
+    const auto stopped = std::chrono::steady_clock::now();
+    while (!done) {
+        ZarnStopAnalyse();
+        finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; });
+        if (!done && std::chrono::steady_clock::now() - stopped > StopLimit) {
+            std::fprintf(stderr, "zarn analyse: the search did not end after it was stopped\n");
+            std::_Exit(1);
+        }
+    }
+    lock.unlock();
+    search.join();
+    return result;
+}
+
 int RunAnalyse(std::span<char* const> args) {
+    const StopSignals signals;
     AnalyseArguments arguments;
     if (std::string error = ReadArguments(args, arguments); !error.empty()) {
-        std::fprintf(stderr, "zarn analyse: %s\nusage: zarn analyse %.*s\n", error.c_str(),
-                     static_cast<int>(Usage.size()), Usage.data());
+        // "-": the FEN check has said what is wrong already.
+        if (error != "-")
+            std::fprintf(stderr, "zarn analyse: %s (usage: zarn analyse %.*s)\n", error.c_str(),
+                         static_cast<int>(Usage.size()), Usage.data());
         return 2;
     }
     if (StartEngine(AnalyseHashMb) < 0) {
@@ -167,9 +275,9 @@ int RunAnalyse(std::span<char* const> args) {
     std::printf("Analysing %s", arguments.position.startPosition ? "the start position" : arguments.position.fen.c_str());
     if (!arguments.position.moves.empty()) std::printf(" after %zu moves", arguments.position.moves.size());
     if (arguments.depth > 0) std::printf(" to depth %d", arguments.depth);
-    else if (arguments.infinite) std::printf(" until Enter is pressed");
+    else if (arguments.infinite) std::printf(" until a line or the end of input, Ctrl-C or SIGTERM");
     else std::printf(" for %.1f s", static_cast<double>(arguments.moveTimeMs) / 1000.0);
-    std::printf("\n");
+    std::printf("\nScores from the side to move's point of view (%s)\n", EngineSideToMove() == 1 ? "White" : "Black");
     std::fflush(stdout);
 
     if (arguments.depth > 0)
@@ -178,53 +286,23 @@ int RunAnalyse(std::span<char* const> args) {
         ZarnSetInfinite();
 
     SetRootLineCount(arguments.lines);
-    const std::int64_t startMs = platform::ElapsedMilliseconds();
-    ProgressPrinter printer(startMs);
+    ProgressPrinter printer(platform::ElapsedMilliseconds());
     SetReportListener(&printer);
-
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    int result = 0;
-    std::thread search([&] {
-        const int outcome = ZarnAnalyse(0);
-        std::lock_guard lock(mutex);
-        result = outcome;
-        done = true;
-        finished.notify_all();
-    });
-    if (arguments.infinite) {
-        // Enter ends the analysis; the reader may stay blocked when the engine ends first.
-        std::thread([] {
-            std::string line;
-            if (std::getline(std::cin, line)) ZarnStopAnalyse();
-        }).detach();
-    }
-    {
-        std::unique_lock lock(mutex);
-        if (arguments.moveTimeMs > 0) {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(arguments.moveTimeMs);
-            finished.wait_until(lock, until, [&] { return done; });
-            // The stop is repeated in case it came before the analysis had begun.
-            while (!done) {
-                ZarnStopAnalyse();
-                finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; });
-            }
-        } else {
-            finished.wait(lock, [&] { return done; });
-        }
-    }
-    search.join();
+    const int result = SearchUntilStopped(arguments);
     SetReportListener(nullptr);
 
     if (result == 1) {
         std::printf("No legal move: the side to move is %s.\n", "checkmated or stalemated");
     } else {
-        const std::string best = printer.Best().empty() ? FallbackMove() : printer.Best().front();
+        const RootLine& final = BestRootLine();
+        const std::vector<std::string> moves = LineMoves(final);
+        if (!moves.empty()) printer.PrintFinal(final.Depth, final.Score, moves, static_cast<int>(NodeCount));
+        const std::string best = !moves.empty() ? moves.front() : FallbackMove();
         std::printf("best move %s", best.c_str());
-        if (printer.Best().size() > 1) std::printf(" (expected reply %s)", printer.Best()[1].c_str());
+        if (moves.size() > 1) std::printf(" (expected reply %s)", moves[1].c_str());
         std::printf("\n");
     }
+    std::fflush(stdout);
     StopEngine();
     return 0;
 }

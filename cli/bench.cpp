@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/uci_report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/search.h"
 
@@ -70,6 +71,9 @@ int RunBench(std::span<char* const> args) {
     const ReportCallbacks callbacks = {24, nullptr, nullptr, nullptr, RememberMainline, nullptr};
     if (ZarnInit(&callbacks, "", BenchHashKb) < 0) return Fail("not enough memory for the tables");
 
+    // Each line: the position's number, its nodes, the score of its last exact variation (centipawns or
+    // "mate N", negative when the side to move is mated) and that variation.
+    std::printf("Scores from the side to move's point of view\n");
     std::uint64_t total = 0;
     const auto started = std::chrono::steady_clock::now();
     int number = 0;
@@ -82,7 +86,9 @@ int RunBench(std::span<char* const> args) {
         lastScore = 0;
         ZarnAnalyse(0);
         total += NodeCount;
-        std::printf("%2d  %10" PRIu32 " nodes  %6d  %s\n", ++number, NodeCount, lastScore, lastLine);
+        const ReportedScore score = ScoreFromEngine(lastScore);
+        const std::string scoreText = score.mate ? UciScoreText(score) : std::to_string(score.value);
+        std::printf("%2d  %10" PRIu32 " nodes  %6s  %s\n", ++number, NodeCount, scoreText.c_str(), lastLine);
     }
     const auto elapsed = std::chrono::steady_clock::now() - started;
     const auto microseconds = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();

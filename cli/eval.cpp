@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/fen_argument.h"
 #include "engine/board/board.h"
 #include "engine/board/fen.h"
 #include "engine/eval/breakdown.h"
@@ -143,21 +144,18 @@ int RunBench(std::span<char* const> args) {
 }
 
 int RunEval(std::span<char* const> args) {
+    const bool bench = !args.empty() && std::string_view(args[0]) == "--bench";
+    std::string fen;
+    if (!bench && !args.empty() && (fen = ReadFenArgument("eval", args)).empty()) return 2;
     if (ZarnInit(nullptr, "", 0) < 0) {
         std::fprintf(stderr, "zarn eval: the engine could not allocate its tables\n");
         return 1;
     }
     int status = 0;
-    if (!args.empty() && std::string_view(args[0]) == "--bench") {
+    if (bench) {
         status = RunBench(args.subspan(1));
     } else {
-        // The FEN may come as one argument or as several words.
-        std::string fen;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (i) fen += ' ';
-            fen += args[i];
-        }
-        if (fen.find_first_not_of(",;=+/ \t") == std::string::npos)
+        if (fen.empty())
             ZarnSetStartPosition();
         else
             ZarnSetPosition(fen.data());
@@ -170,6 +168,8 @@ int RunEval(std::span<char* const> args) {
 
         EvalTrace trace;
         EvaluateTraced(SideToMove, -MateScore, MateScore, 1, trace);
+        // The analysis reports scores for the side to move; this breakdown keeps White's view.
+        std::printf("Scores in centipawns from White's point of view (positive: White is better)\n");
         std::fputs(FormatEvalBreakdown(trace, SideToMove).c_str(), stdout);
     }
     ZarnQuit();

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     using namespace zarn::cli;
     // Without arguments the program speaks UCI.
     const char* name = argc > 1 ? argv[1] : "uci";
+    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0) name = "help";
     const Command* command = FindCommand(name);
     if (!command) {
         std::fprintf(stderr, "zarn: unknown command '%s' (try 'zarn help')\n", name);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/fen_argument.h"
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/interface/zarn.h"
@@ -45,13 +46,8 @@ int RunPerft(std::span<char* const> args) {
     int depth = 0;
     if (!ParseDepth(args[0], depth)) return Fail("depth must be a whole number from 1 to 20");
 
-    // The FEN may come as one argument or as several words.
     std::string fen;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (i > 1) fen += ' ';
-        fen += args[i];
-    }
-    if (args.size() > 1 && fen.find_first_not_of(",;=+/ \t") == std::string::npos) return Fail("missing FEN");
+    if (args.size() > 1 && (fen = ReadFenArgument("perft", args.subspan(1))).empty()) return 2;
 
     InitialiseEngine();
     if (!fen.empty()) ZarnSetPosition(fen.data());

@@ -1,6 +1,8 @@
 // zarn-host: a small stand-in for the chess host. It loads a plug-in from an engines directory, starts
 // it, runs one search request and prints every message the plug-in posts.
+#include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,8 @@
 
 #include "adapter/eng.h"
 #include "adapter/records.h"
+#include "cli/uci_position.h"
+#include "engine/board/tables.h"
 #include "host/chess32.h"
 #include "host/host_position.h"
 #include "platform/platform.h"
@@ -22,13 +26,21 @@ namespace {
 using namespace zarn::adapter;
 using zarn::host::HostMoveText;
 
+// The plug-in searches 1 to 20 plies; the other limits keep to sensible clocks.
+constexpr long long MaxDepth = 20;
+constexpr long long MaxSeconds = 24 * 3600;
+constexpr long long MaxIncrement = 3600;
+constexpr long long MaxTimeControlMoves = 200;
+constexpr long long MaxStopAfterMs = 3600 * 1000;
+constexpr long long MaxHashKb = 1024 * 1024;
+
 constexpr const char* Usage =
     "usage: zarn-host [options]\n"
     "  --engines DIR            engines directory (default: engines beside this program)\n"
     "  --plugin NAME            plug-in file in that directory (default: Zarn.eng)\n"
     "  --fen TEXT               position to search (default: the start position)\n"
     "  --moves TEXT             game moves from that position, \"e2e4 e7e5\"\n"
-    "  --depth N                search N plies (the default, with 6)\n"
+    "  --depth N                search N plies, 1 to 20 (the default, with 6)\n"
     "  --blitz SECONDS INC      blitz clock: base time and increment in seconds\n"
     "  --time MOVES SECONDS     time control: moves in the given time\n"
     "  --infinite               search until stopped\n"
@@ -132,38 +144,138 @@ int CHESS32_CALL PrintMessage(int code, int word1, int word2, void* record) {
     return 0;
 }
 
-bool ParseArguments(int argc, char** argv, Settings& s) {
+// A whole number from minimum to maximum, digits only (a leading '-' for negative numbers).
+bool ReadNumber(const char* text, long long minimum, long long maximum, long long& value) {
+    const char* end = text + std::strlen(text);
+    long long number = 0;
+    const auto [rest, error] = std::from_chars(text, end, number);
+    if (error != std::errc() || rest != end || number < minimum || number > maximum) return false;
+    value = number;
+    return true;
+}
+
+// Reads the arguments; returns -1 when they are usable, else the exit code (0 after --help).
+int ParseArguments(int argc, char** argv, Settings& s) {
+    bool usable = true;
     auto needs = [&](int i, int count) {
         if (i + count < argc) return true;
         std::fprintf(stderr, "zarn-host: %s needs %d value(s)\n", argv[i], count);
+        usable = false;
         return false;
     };
-    for (int i = 1; i < argc; ++i) {
+    // The next argument as a number in range; a wrong one is reported and spoils the arguments.
+    auto number = [&](int& i, const char* option, long long minimum, long long maximum) {
+        long long value = minimum;
+        const char* text = argv[++i];
+        if (!ReadNumber(text, minimum, maximum, value)) {
+            std::fprintf(stderr, "zarn-host: %s takes a whole number from %lld to %lld, not '%.40s'\n", option, minimum,
+                         maximum, text);
+            usable = false;
+        }
+        return value;
+    };
+    for (int i = 1; i < argc && usable; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
         if (arg == "--engines" && needs(i, 1)) s.enginesDirectory = argv[++i];
         else if (arg == "--plugin" && needs(i, 1)) s.plugin = argv[++i];
         else if (arg == "--fen" && needs(i, 1)) s.fen = argv[++i];
         else if (arg == "--moves" && needs(i, 1)) s.moves = argv[++i];
-        else if (arg == "--depth" && needs(i, 1)) { s.mode = LimitDepth; s.depth = static_cast<std::int16_t>(std::atoi(argv[++i])); }
-        else if (arg == "--blitz" && needs(i, 2)) { s.mode = LimitBlitz; s.seconds = std::atoi(argv[++i]); s.increment = std::atoi(argv[++i]); }
-        else if (arg == "--time" && needs(i, 2)) { s.mode = LimitTimeControl; s.timeMoves = static_cast<std::int16_t>(std::atoi(argv[++i])); s.seconds = std::atoi(argv[++i]); }
-        else if (arg == "--infinite") s.mode = 0;
-        else if (arg == "--stop-after" && needs(i, 1)) s.stopAfterMs = std::atoi(argv[++i]);
-        else if (arg == "--set" && needs(i, 1)) s.optionChanges.emplace_back(argv[++i]);
-        else if (arg == "--hash" && needs(i, 1)) s.hashKb = std::atoi(argv[++i]);
+        else if (arg == "--depth" && needs(i, 1)) {
+            s.mode = LimitDepth;
+            s.depth = static_cast<std::int16_t>(number(i, "--depth", 1, MaxDepth));
+        } else if (arg == "--blitz" && needs(i, 2)) {
+            s.mode = LimitBlitz;
+            s.seconds = static_cast<int>(number(i, "--blitz SECONDS", 1, MaxSeconds));
+            if (usable) s.increment = static_cast<int>(number(i, "--blitz INC", 0, MaxIncrement));
+        } else if (arg == "--time" && needs(i, 2)) {
+            s.mode = LimitTimeControl;
+            s.timeMoves = static_cast<std::int16_t>(number(i, "--time MOVES", 1, MaxTimeControlMoves));
+            if (usable) s.seconds = static_cast<int>(number(i, "--time SECONDS", 1, MaxSeconds));
+        } else if (arg == "--infinite") s.mode = 0;
+        else if (arg == "--stop-after" && needs(i, 1)) s.stopAfterMs = static_cast<int>(number(i, "--stop-after", 0, MaxStopAfterMs));
+        else if (arg == "--set" && needs(i, 1)) {
+            const std::string change = argv[++i];
+            const std::size_t equals = change.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                std::fprintf(stderr, "zarn-host: --set takes NAME=VALUE, not '%.40s'\n", change.c_str());
+                usable = false;
+            }
+            s.optionChanges.push_back(change);
+        } else if (arg == "--hash" && needs(i, 1)) s.hashKb = static_cast<int>(number(i, "--hash", 1, MaxHashKb));
         else if (arg == "--ponder") s.ponder = true;
-        else {
-            std::fputs(Usage, arg == "--help" || arg == "-h" ? stdout : stderr);
-            return false;
+        else if (usable) {
+            std::fprintf(stderr, "zarn-host: unknown argument '%.40s'\n%s", arg.c_str(), Usage);
+            usable = false;
         }
     }
+    if (!usable) return 2;
     if (s.enginesDirectory.empty()) {
         std::string self = zarn::platform::ModulePathOf(reinterpret_cast<const void*>(&ParseArguments));
         const std::size_t slash = self.find_last_of("/\\");
         s.enginesDirectory = (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/engines";
     }
     if (s.mode == 0 && s.stopAfterMs < 0) s.stopAfterMs = 5000;
-    return true;
+    return -1;
+}
+
+// Checks the position and its game with the program's own rules, so that an impossible position or
+// an illegal move is refused before the plug-in searches something else. Returns an error text or "".
+std::string CheckPosition(Settings& s) {
+    zarn::cli::PositionRecord record;
+    if (!s.fen.empty()) {
+        const zarn::cli::FenCheck check = zarn::cli::CheckFen(s.fen);
+        if (!check.error.empty()) return "bad FEN: " + check.error;
+        for (const std::string& note : check.notes) std::fprintf(stderr, "zarn-host: %s\n", note.c_str());
+        record.startPosition = false;
+        record.fen = s.fen = check.fen;
+    }
+    std::string_view moves = s.moves;
+    while (!moves.empty()) {
+        const std::size_t end = std::min(moves.find(' '), moves.size());
+        if (end > 0) record.moves.emplace_back(moves.substr(0, end));
+        moves.remove_prefix(std::min(end + 1, moves.size()));
+    }
+    zarn::InitialiseEngine();
+    const std::string error = zarn::cli::ApplyPosition(record);
+    return error.empty() ? "" : "bad --moves: " + error;
+}
+
+// Finds an option's record by name and checks a value for it; returns an error text or "".
+std::string CheckOptionChange(const OptionDescriptor* descriptor, const std::string& change) {
+    const std::size_t equals = change.find('=');
+    const std::string name = change.substr(0, equals);
+    const std::string value = change.substr(equals + 1);
+    for (int i = 0; descriptor != nullptr && descriptor->Options != nullptr && i < descriptor->OptionCount; ++i) {
+        const OptionRecord& record = descriptor->Options[i];
+        if (record.Name == nullptr || name != record.Name) continue;
+        if (record.Type == OptionSpin) {
+            long long number = 0;
+            const long long minimum = record.Values[MinimumValue], maximum = record.Values[MaximumValue];
+            if (!ReadNumber(value.c_str(), minimum, maximum, number))
+                return "--set " + name + " takes a whole number from " + std::to_string(minimum) + " to " +
+                       std::to_string(maximum) + ", not '" + value.substr(0, 40) + "'";
+        } else if (record.Type == OptionCheck) {
+            if (value != "true" && value != "false" && value != "1" && value != "0")
+                return "--set " + name + " takes true, false, 1 or 0, not '" + value.substr(0, 40) + "'";
+        } else if (record.Type == OptionCombo && record.DataSize > 2) {
+            const auto* block = reinterpret_cast<const std::uint8_t*>(record.Values[CurrentValue]);
+            std::string entries;
+            std::size_t at = 2;
+            for (int entry = 0; entry < block[0]; ++entry) {
+                const std::string text(reinterpret_cast<const char*>(block) + at + 1, block[at]);
+                if (text == value) return "";
+                entries += (entries.empty() ? "" : ", ") + text;
+                at += 1u + block[at];
+            }
+            return "--set " + name + " takes one of " + entries + ", not '" + value.substr(0, 40) + "'";
+        }
+        return "";
+    }
+    return "--set: the plug-in has no option '" + name.substr(0, 40) + "'";
 }
 
 // Applies NAME=VALUE changes to a copy of the plug-in's option table and hands it back through Eng14.
@@ -176,10 +288,8 @@ void ChangeOptions(const Plugin& p, const std::vector<std::string>& changes) {
         const std::size_t equals = change.find('=');
         const std::string name = change.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : change.substr(equals + 1);
-        bool found = false;
         for (OptionRecord& record : edited) {
             if (record.Name == nullptr || name != record.Name) continue;
-            found = true;
             if (record.Type == OptionSpin) {
                 record.Values[CurrentValue] = std::atoi(value.c_str());
             } else if (record.Type == OptionCheck) {
@@ -200,7 +310,6 @@ void ChangeOptions(const Plugin& p, const std::vector<std::string>& changes) {
             }
             std::printf("option %s set to %s\n", record.Name, value.c_str());
         }
-        if (!found) std::printf("option %s: no such option\n", name.c_str());
     }
     OptionDescriptor changed = *descriptor;
     changed.Options = edited.data();
@@ -225,7 +334,11 @@ void ListOptions(const Plugin& p) {
 
 int main(int argc, char** argv) {
     Settings settings;
-    if (!ParseArguments(argc, argv, settings)) return 2;
+    if (const int status = ParseArguments(argc, argv, settings); status >= 0) return status;
+    if (const std::string error = CheckPosition(settings); !error.empty()) {
+        std::fprintf(stderr, "zarn-host: %s\n", error.c_str());
+        return 2;
+    }
 
     SearchRequest request{};
     if (settings.fen.empty()) {
@@ -275,6 +388,15 @@ int main(int argc, char** argv) {
     }
     std::printf("engine started, hash %d KB\n", setup->HashKb);
     ListOptions(plugin);
+    for (const std::string& change : settings.optionChanges) {
+        if (const std::string error = CheckOptionChange(plugin.eng13(), change); !error.empty()) {
+            std::fprintf(stderr, "zarn-host: %s\n", error.c_str());
+            plugin.eng2();
+            Chess32SetHandler(nullptr);
+            zarn::platform::FreeLibrary(module);
+            return 2;
+        }
+    }
     if (!settings.optionChanges.empty()) ChangeOptions(plugin, settings.optionChanges);
 
     std::thread search([&] {

@@ -159,6 +159,9 @@ std::string RangeError(std::string_view option, std::int64_t maximum, const char
            std::string(text).substr(0, 40) + "'";
 }
 
+// The error text for a mistake that has been reported already.
+constexpr std::string_view ReportedAlready = "-";
+
 // Returns an error text, or "" when the arguments are usable.
 std::string ReadArguments(std::span<char* const> args, AnalyseArguments& arguments) {
     int limits = 0;
@@ -169,7 +172,7 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
         if (takesValue && i + 1 >= args.size()) return std::string(option) + " needs a value";
         if (option == "--fen") {
             arguments.position.fen = ReadFenArgument("analyse", args.subspan(++i, 1));
-            if (arguments.position.fen.empty()) return "-";
+            if (arguments.position.fen.empty()) return std::string(ReportedAlready);
             arguments.position.startPosition = false;
         } else if (option == "--moves") {
             std::string_view text = args[++i];
@@ -232,11 +235,12 @@ int SearchUntilStopped(const AnalyseArguments& arguments) {
     }
     std::unique_lock lock(mutex);
     const auto started = std::chrono::steady_clock::now();
+    const auto deadline = arguments.moveTimeMs > 0 ? started + std::chrono::milliseconds(arguments.moveTimeMs)
+                                                   : std::chrono::steady_clock::time_point::max();
     while (!done) {
-        finished.wait_for(lock, WatchInterval, [&] { return done; });
-        const bool timeUp = arguments.moveTimeMs > 0 &&
-                            std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(arguments.moveTimeMs);
-        if (timeUp || stopRequested.load(std::memory_order_relaxed) != 0) break;
+        finished.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + WatchInterval),
+                            [&] { return done; });
+        if (std::chrono::steady_clock::now() >= deadline || stopRequested.load(std::memory_order_relaxed) != 0) break;
     }
     // The stop is repeated in case it came before the search had begun.
     const auto stopped = std::chrono::steady_clock::now();
@@ -257,8 +261,7 @@ int RunAnalyse(std::span<char* const> args) {
     const StopSignals signals;
     AnalyseArguments arguments;
     if (std::string error = ReadArguments(args, arguments); !error.empty()) {
-        // "-": the FEN check has said what is wrong already.
-        if (error != "-")
+        if (error != ReportedAlready)
             std::fprintf(stderr, "zarn analyse: %s (usage: zarn analyse %.*s)\n", error.c_str(),
                          static_cast<int>(Usage.size()), Usage.data());
         return 2;

@@ -29,8 +29,10 @@ constexpr std::string_view Description =
     "and games from the command line and measure the engine.\n"
     "Positions are FEN text: piece placement, side to move, castling rights and en-passant square; move "
     "counters may follow and are ignored. Moves are in coordinate notation: the from-square, the to-square "
-    "and, for a promotion, the piece (e2e4, e7e8q). Scores are in pawns from the side to move's point of "
-    "view (+0.35), or \"mate in N\" and \"mated in N\" moves.";
+    "and, for a promotion, the piece (e2e4, e7e8q). analyse and bench show scores in pawns from the side "
+    "to move's point of view (+0.35), or \"mate in N\" and \"mated in N\" moves; eval shows centipawns "
+    "from White's point of view, and annotate writes pawns from White's point of view, as PGN readers "
+    "expect. analyse, bench and eval say which in their output.";
 
 constexpr std::array Commands{
     Entry{"uci",
@@ -49,7 +51,8 @@ constexpr std::array Commands{
           "nodes per second, time, moves), then the best move and the expected reply. --fen sets the "
           "position (the start position without it); --moves plays the moves of one argument, separated by "
           "spaces, from there. The search ends at depth N, after MS milliseconds or, with --infinite, when "
-          "Enter is pressed; without a limit it runs for 3 seconds. --multipv N reports the N best moves, "
+          "a line or the end of standard input arrives, or on Ctrl-C (SIGINT) or SIGTERM, printing the best "
+          "move found so far; without a limit it runs for 3 seconds. --multipv N reports the N best moves, "
           "each with its own variation (1 by default)."},
     Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]",
           "Analyses every move of every game in the PGN file GAMES.pgn and writes the games with the "

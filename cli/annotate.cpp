@@ -242,7 +242,7 @@ std::vector<GraphPoint> AnnotateGame(PgnGame& game, const AnalysisLimit& limit, 
         }
         points.push_back({WhitePawns(verdicts[i + 1]), nag, MoveLabel(game, i, move.san), eval.empty() ? "mate" : eval});
     }
-    if (TagValue(game, "Annotator").empty()) game.tags.emplace_back("Annotator", ZarnGetVersion());
+    if (!moves.empty() && TagValue(game, "Annotator").empty()) game.tags.emplace_back("Annotator", ZarnGetVersion());
     return points;
 }
 
@@ -322,7 +322,7 @@ int RunAnnotate(std::span<char* const> args) {
         const std::string pgn = WritePgn(game);
         std::fwrite(pgn.data(), 1, pgn.size(), out);
         std::fflush(out);
-        if (!arguments.graphDirectory.empty()) {
+        if (!arguments.graphDirectory.empty() && !game.mainLine.moves.empty()) {
             char name[32];
             std::snprintf(name, sizeof name, "game-%04zu.svg", i + 1);
             const std::string title = Tag(game, "White") + " - " + Tag(game, "Black") + "  " + game.result;

@@ -1,7 +1,6 @@
 // zarn annotate: reads a PGN file, has the engine search every position of each game's main line, and
 // writes the games back with an evaluation after every move, judgement marks and better lines for the
 // moves that lose much against the engine's choice, and optionally an evaluation chart per game.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -107,9 +106,9 @@ std::string ReadArguments(std::span<char* const> args, AnnotateArguments& argume
     if (limits > 1) return "give at most one of --movetime and --depth";
     if (limits == 0) arguments.limit.moveTimeMs = DefaultMoveTimeMs;
     if (arguments.output.empty() || arguments.input == "-") return "";
-    struct stat in {}, out {};
-    if (stat(arguments.input.c_str(), &in) == 0 && stat(arguments.output.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-        in.st_ino == out.st_ino)
+    std::error_code error;
+    if (std::filesystem::exists(arguments.output, error) &&
+        std::filesystem::equivalent(arguments.input, arguments.output, error))
         return "the output must not be the input file";
     return "";
 }

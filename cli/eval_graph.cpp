@@ -77,13 +77,13 @@ std::string EvalGraphSvg(const std::string& title, const std::string& subtitle, 
     svg += "<text x=\"" + Number(Left) + "\" y=\"42\" font-size=\"12\" fill=\"#555555\">" + Escaped(subtitle) + "</text>\n";
     // The plot: Black's half dark, White's light.
     svg += "<rect x=\"" + Number(Left) + "\" y=\"" + Number(Top) + "\" width=\"" + Number(plotWidth) + "\" height=\"" +
-           Number(plotHeight) + "\" fill=\"#f4f4f4\" stroke=\"#999999\"/>\n";
+           Number(plotHeight) + "\" fill=\"#e4e4e4\" stroke=\"#999999\"/>\n";
 
     // Horizontal grid and the pawn scale.
     for (int pawns = -GraphBoundPawns; pawns <= GraphBoundPawns; ++pawns) {
         const double row = y(pawns);
         svg += "<line x1=\"" + Number(Left) + "\" y1=\"" + Number(row) + "\" x2=\"" + Number(Left + plotWidth) +
-               "\" y2=\"" + Number(row) + "\" stroke=\"" + (pawns == 0 ? "#333333" : "#dddddd") + "\" stroke-width=\"" +
+               "\" y2=\"" + Number(row) + "\" stroke=\"" + (pawns == 0 ? "#333333" : "#c8c8c8") + "\" stroke-width=\"" +
                (pawns == 0 ? "1.5" : "1") + "\"/>\n";
         const std::string label = (pawns > 0 ? std::string("+") : std::string()).append(std::to_string(pawns));
         svg += "<text x=\"" + Number(Left - 8) + "\" y=\"" + Number(row + 4) +

@@ -1,0 +1,269 @@
+// zarn-selfplay: two zarn programs play each other through UCI at small fixed depths from random
+// openings, and the games are written as PGN in the forms people's files have (export form, one long
+// line with clock comments, castling with zeros, promotions without =, move numbers without spaces),
+// as material for zarn annotate. Moves are checked and written by the engine's own move generator.
+//
+//   zarn-selfplay --engine PATH [--games N] [--seed S] [--max-plies N] > games.pgn
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/game_position.h"
+#include "cli/pgn_game.h"
+#include "cli/pgn_writer.h"
+#include "cli/san.h"
+#include "cli/uci_engine.h"
+#include "engine/board/board.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using zarn::Move;
+
+class EngineProcess {
+public:
+    explicit EngineProcess(const std::string& program) {
+        int input[2], output[2];
+        if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(input[0]);
+        close(output[1]);
+        toEngine_ = input[1];
+        fromEngine_ = output[0];
+    }
+    ~EngineProcess() {
+        if (pid_ > 0) {
+            Send("quit");
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(toEngine_);
+        close(fromEngine_);
+    }
+
+    bool Started() const { return pid_ > 0; }
+
+    bool Send(const std::string& line) {
+        const std::string text = line + "\n";
+        for (std::size_t written = 0; written < text.size();) {
+            const ssize_t n = write(toEngine_, text.data() + written, text.size() - written);
+            if (n <= 0) return false;
+            written += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    // Reads until a line that starts with prefix; nothing at the deadline or the end of the output.
+    std::optional<std::string> Await(const std::string& prefix, Clock::time_point deadline) {
+        for (;;) {
+            if (const std::size_t end = buffer_.find('\n'); end != std::string::npos) {
+                std::string line = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                if (line.compare(0, prefix.size(), prefix) == 0) return line;
+                continue;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) return std::nullopt;
+            pollfd wait{fromEngine_, POLLIN, 0};
+            if (poll(&wait, 1, static_cast<int>(std::min<long long>(left, 1000))) <= 0) continue;
+            char chunk[4096];
+            const ssize_t n = read(fromEngine_, chunk, sizeof chunk);
+            if (n <= 0) return std::nullopt;
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    int toEngine_ = -1;
+    int fromEngine_ = -1;
+    std::string buffer_;
+};
+
+std::uint64_t seed = 1;
+std::uint64_t Random() {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+}
+
+std::string Coordinates(Move move) {
+    std::string text{static_cast<char>('a' + zarn::FileOf(zarn::MoveFrom(move))),
+                     static_cast<char>('1' + zarn::RankOf(zarn::MoveFrom(move))),
+                     static_cast<char>('a' + zarn::FileOf(zarn::MoveTo(move))),
+                     static_cast<char>('1' + zarn::RankOf(zarn::MoveTo(move)))};
+    if (const int promotion = zarn::MovePromotion(move)) text += "xpnbrqk"[promotion];
+    return text;
+}
+
+// The position for repetitions: the mailbox and the side to move (castling and en passant aside).
+std::string Signature() {
+    std::string signature(zarn::Board, zarn::Board + 64);
+    signature += static_cast<char>(zarn::SideToMove);
+    return signature;
+}
+
+bool BareMaterial() {
+    int minors = 0;
+    for (const int piece : zarn::Board) {
+        const int kind = std::abs(piece);
+        if (kind == zarn::Pawn || kind == zarn::Rook || kind == zarn::Queen) return false;
+        if (kind == zarn::Knight || kind == zarn::Bishop) ++minors;
+    }
+    return minors <= 1;
+}
+
+// A compact style of movetext on one line: 1.e4 { [%clk 0:03:00] } 1... e5 ... or 1.e4 e5 2.0-0 ...
+std::string CompactMovetext(const std::vector<std::string>& sans, const std::string& result, bool clocks, bool zeros) {
+    std::string text;
+    for (std::size_t i = 0; i < sans.size(); ++i) {
+        std::string san = sans[i];
+        if (zeros) {
+            if (san.rfind("O-O-O", 0) == 0) san.replace(0, 5, "0-0-0");
+            else if (san.rfind("O-O", 0) == 0) san.replace(0, 3, "0-0");
+            if (const std::size_t equals = san.find('='); equals != std::string::npos) san.erase(equals, 1);
+        }
+        const std::string number = std::to_string(i / 2 + 1);
+        if (i % 2 == 0) text += number + ".";
+        else if (clocks) text += number + "... ";
+        text += san + " ";
+        if (clocks) {
+            const int seconds = 180 - static_cast<int>(i / 2) % 170;
+            char clock[40];
+            std::snprintf(clock, sizeof clock, "{ [%%clk 0:%02d:%02d] } ", seconds / 60, seconds % 60);
+            text += clock;
+        }
+    }
+    return text + result + "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string program;
+    int games = 300;
+    int maxPlies = 240;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--engine") program = argv[i + 1];
+        else if (option == "--games") games = std::atoi(argv[i + 1]);
+        else if (option == "--seed") seed = std::strtoull(argv[i + 1], nullptr, 10) | 1;
+        else if (option == "--max-plies") maxPlies = std::atoi(argv[i + 1]);
+        else {
+            std::fprintf(stderr, "zarn-selfplay: unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    if (program.empty()) {
+        std::fprintf(stderr, "usage: zarn-selfplay --engine PATH [--games N] [--seed S] [--max-plies N]\n");
+        return 2;
+    }
+    if (zarn::cli::StartEngine(1) < 0) return 1;
+    std::array<EngineProcess, 2> engines{EngineProcess(program), EngineProcess(program)};
+    for (EngineProcess& engine : engines) {
+        if (!engine.Started() || !engine.Send("uci") || !engine.Await("uciok", Clock::now() + std::chrono::seconds(20))) {
+            std::fprintf(stderr, "zarn-selfplay: %s does not speak UCI\n", program.c_str());
+            return 1;
+        }
+    }
+
+    for (int game = 1; game <= games; ++game) {
+        const std::array<int, 2> depths{2 + static_cast<int>(Random() % 3), 2 + static_cast<int>(Random() % 3)};  // Black, White
+        for (EngineProcess& engine : engines) engine.Send("ucinewgame");
+        zarn::cli::SetGameStart("");
+        std::vector<std::string> coordinates, sans;
+        std::map<std::string, int> seen{{Signature(), 1}};
+        std::string result = "*", termination = "normal";
+        const int openingPlies = 2 + static_cast<int>(Random() % 5);
+        int quietPlies = 0;
+        for (;;) {
+            const std::vector<Move> legal = zarn::cli::LegalGameMoves();
+            if (legal.empty()) {
+                result = zarn::cli::SideToMoveInCheck() ? (zarn::SideToMove == zarn::White ? "0-1" : "1-0") : "1/2-1/2";
+                break;
+            }
+            if (quietPlies >= 100 || BareMaterial() || seen[Signature()] >= 3) {
+                result = "1/2-1/2";
+                break;
+            }
+            if (static_cast<int>(sans.size()) >= maxPlies) {
+                result = "1/2-1/2";
+                termination = "adjudication";
+                break;
+            }
+            Move move = 0;
+            if (static_cast<int>(sans.size()) < openingPlies) {
+                move = legal[Random() % legal.size()];
+            } else {
+                EngineProcess& engine = engines[zarn::SideToMove];
+                std::string position = "position startpos";
+                if (!coordinates.empty()) position += " moves";
+                for (const std::string& m : coordinates) position += " " + m;
+                engine.Send(position);
+                engine.Send("go depth " + std::to_string(depths[zarn::SideToMove]));
+                const auto best = engine.Await("bestmove ", Clock::now() + std::chrono::seconds(60));
+                if (!best) {
+                    std::fprintf(stderr, "zarn-selfplay: game %d: no best move\n", game);
+                    return 1;
+                }
+                const std::string text = best->substr(9, best->find(' ', 9) - 9);
+                for (Move candidate : legal)
+                    if (Coordinates(candidate) == text) move = candidate;
+                if (move == 0) {
+                    std::fprintf(stderr, "zarn-selfplay: game %d: illegal best move %s\n", game, text.c_str());
+                    return 1;
+                }
+            }
+            quietPlies = (zarn::MoveKind(move) == zarn::Pawn || zarn::MoveCaptured(move)) ? 0 : quietPlies + 1;
+            sans.push_back(zarn::cli::WriteSan(move));
+            coordinates.push_back(Coordinates(move));
+            zarn::cli::PlayGameMove(move);
+            ++seen[Signature()];
+        }
+
+        std::printf("[Event \"Zarn self-play\"]\n[Site \"here\"]\n[Date \"2026.12.08\"]\n[Round \"%d\"]\n", game);
+        std::printf("[White \"Zarn depth %d\"]\n[Black \"Zarn depth %d\"]\n[Result \"%s\"]\n", depths[1], depths[0],
+                    result.c_str());
+        std::printf("[PlyCount \"%zu\"]\n[Termination \"%s\"]\n\n", sans.size(), termination.c_str());
+        switch (game % 3) {
+            case 0: {  // export form
+                zarn::cli::PgnGame written;
+                for (const std::string& san : sans) {
+                    zarn::cli::PgnMove move;
+                    move.san = san;
+                    written.mainLine.moves.push_back(move);
+                }
+                written.result = result;
+                const std::string text = zarn::cli::WritePgn(written);
+                std::fputs(text.c_str() + 1, stdout);  // without the empty tag section's line end
+                continue;
+            }
+            case 1: std::fputs(CompactMovetext(sans, result, true, false).c_str(), stdout); break;
+            default: std::fputs(CompactMovetext(sans, result, false, true).c_str(), stdout); break;
+        }
+        std::printf("\n");
+    }
+    return 0;
+}

@@ -299,6 +299,10 @@ int RunAnnotate(std::span<char* const> args) {
                          game.error.c_str());
         } else {
             positions += game.mainLine.moves.size() + 1;
+            for (const auto& [name, value] : game.tags)
+                if (value.size() > MaxTagValueBytes)
+                    std::fprintf(stderr, "zarn annotate: game %zu: the value of tag %s is cut to %zu bytes\n", i + 1,
+                                 name.c_str(), MaxTagValueBytes);
         }
     }
     if (games.empty()) std::fprintf(stderr, "zarn annotate: no games in '%s'\n", arguments.input.c_str());

@@ -353,8 +353,7 @@ int RunAnnotate(std::span<char* const> args) {
 }
 
 const CommandRegistration registration({"annotate", Usage,
-                                        "annotate the games of a PGN file with evaluations, mistakes and better lines "
-                                        "(zarn annotate --help)",
+                                        "annotate PGN games: evaluations, mistakes, better lines, charts (see --help)",
                                         RunAnnotate});
 
 }  // namespace

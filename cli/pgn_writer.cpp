@@ -53,7 +53,7 @@ public:
         }
     }
 
-    // A comment: its words keep their order; braces inside are replaced, for they would end it.
+    // A comment: its words keep their order; a closing brace inside becomes ), for it would end it.
     void Comment(std::string_view comment) {
         std::vector<std::string> words;
         std::string word;
@@ -68,7 +68,7 @@ public:
                 if (!word.empty()) words.push_back(std::move(word));
                 word.clear();
             } else {
-                word += c == '}' ? ')' : c == '{' ? '(' : c;
+                word += c == '}' ? ')' : c;
             }
         }
         if (!word.empty()) words.push_back(std::move(word));

@@ -55,10 +55,15 @@ constexpr std::array Commands{
           "move found so far; without a limit it runs for 3 seconds. --multipv N reports the N best moves, "
           "each with its own variation (1 by default)."},
     Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]",
-          "Analyses every move of every game in the PGN file GAMES.pgn and writes the games with the "
-          "engine's evaluation and its preferred move as comments, to OUT.pgn or to standard output. Each "
-          "position is searched for MS milliseconds or to depth N. --graph writes a graph of the evaluation "
-          "over each game into the directory DIR."},
+          "Searches every position of each game's main line in the PGN file GAMES.pgn (- for standard input) "
+          "for MS milliseconds (200 by default) or to depth N, and writes the games, with their tags, "
+          "comments and variations, to OUT.pgn or to standard output: after every move its evaluation from "
+          "White's point of view as {[%eval 0.35]} ([%eval #3] when White mates in three, #-3 when Black "
+          "does); a move other than the engine's choice that loses 50 centipawns against it gets ?! ($6), "
+          "100 a ? ($2), 300 a ?? ($4), and the engine's line as a variation. --graph writes an SVG chart of "
+          "the evaluation of each game to DIR/game-NNNN.svg. A game that cannot be read is reported with "
+          "its number, line and reason and copied unchanged; the exit status is then 1. zarn annotate "
+          "--help says more."},
     Entry{"bench [DEPTH | --positions]",
           "Searches 13 fixed positions to depth DEPTH (9 by default, 1 to 31) with 16 MB of hash and prints "
           "the depth, the time, the nodes per second and, last, the nodes searched. The node count is the "

@@ -30,6 +30,8 @@ namespace {
 
 constexpr std::int64_t DefaultMoveTimeMs = 200;
 constexpr int AnnotateHashMb = 64;
+constexpr std::int64_t MaxMoveTimeMs = 24 * 3600 * 1000;
+constexpr int MaxDepth = 31;
 constexpr std::string_view Usage = "GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]";
 
 void PrintHelp() {
@@ -45,7 +47,7 @@ void PrintHelp() {
         "  - an [Annotator] tag when the game has none.\n"
         "GAMES.pgn may be - for standard input.\n\n"
         "  --movetime MS  search each position for MS milliseconds (default %lld)\n"
-        "  --depth N      search each position to N plies instead\n"
+        "  --depth N      search each position to N plies instead (1 to 31)\n"
         "  --output FILE  write the annotated games to FILE (never the input file itself)\n"
         "  --graph DIR    write an SVG chart of the evaluation for each game to DIR/game-NNNN.svg\n\n"
         "A game that cannot be read or replayed is reported on standard error with its number, line and\n"
@@ -81,12 +83,13 @@ std::string ReadArguments(std::span<char* const> args, AnnotateArguments& argume
         if (option == "--help" || option == "-h") {
             arguments.help = true;
         } else if (option == "--movetime") {
-            if (!ReadPositive(args[++i], arguments.limit.moveTimeMs)) return "--movetime needs a positive number";
-            arguments.limit.moveTimeMs = std::min<std::int64_t>(arguments.limit.moveTimeMs, 24LL * 3600 * 1000);
+            if (!ReadPositive(args[++i], arguments.limit.moveTimeMs) || arguments.limit.moveTimeMs > MaxMoveTimeMs)
+                return std::string("--movetime needs a number of milliseconds from 1 to ").append(std::to_string(MaxMoveTimeMs));
             ++limits;
         } else if (option == "--depth") {
             std::int64_t depth = 0;
-            if (!ReadPositive(args[++i], depth) || depth > 30) return "--depth needs a number from 1 to 30";
+            if (!ReadPositive(args[++i], depth) || depth > MaxDepth)
+                return std::string("--depth needs a number from 1 to ").append(std::to_string(MaxDepth));
             arguments.limit.depth = static_cast<int>(depth);
             ++limits;
         } else if (option == "--output") {

@@ -27,79 +27,14 @@
 #include "cli/san.h"
 #include "cli/uci_engine.h"
 #include "engine/board/board.h"
-
-extern char** environ;
+#include "bench/engine_process.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using zarn::bench::Clock;
+using zarn::bench::EngineProcess;
 using zarn::Move;
 
-class EngineProcess {
-public:
-    explicit EngineProcess(const std::string& program) {
-        int input[2], output[2];
-        if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        close(output[1]);
-        toEngine_ = input[1];
-        fromEngine_ = output[0];
-    }
-    ~EngineProcess() {
-        if (pid_ > 0) {
-            Send("quit");
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(toEngine_);
-        close(fromEngine_);
-    }
-
-    bool Started() const { return pid_ > 0; }
-
-    bool Send(const std::string& line) {
-        const std::string text = line + "\n";
-        for (std::size_t written = 0; written < text.size();) {
-            const ssize_t n = write(toEngine_, text.data() + written, text.size() - written);
-            if (n <= 0) return false;
-            written += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    // Reads until a line that starts with prefix; nothing at the deadline or the end of the output.
-    std::optional<std::string> Await(const std::string& prefix, Clock::time_point deadline) {
-        for (;;) {
-            if (const std::size_t end = buffer_.find('\n'); end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                if (line.compare(0, prefix.size(), prefix) == 0) return line;
-                continue;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) return std::nullopt;
-            pollfd wait{fromEngine_, POLLIN, 0};
-            if (poll(&wait, 1, static_cast<int>(std::min<long long>(left, 1000))) <= 0) continue;
-            char chunk[4096];
-            const ssize_t n = read(fromEngine_, chunk, sizeof chunk);
-            if (n <= 0) return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-
-private:
-    pid_t pid_ = -1;
-    int toEngine_ = -1;
-    int fromEngine_ = -1;
-    std::string buffer_;
-};
 
 std::uint64_t seed = 1;
 std::uint64_t Random() {

@@ -20,6 +20,7 @@
 #include "cli/pgn_writer.h"
 #include "cli/san.h"
 #include "cli/uci_engine.h"
+#include "tests/cli/run_program.h"
 
 namespace zarn::cli {
 namespace {
@@ -196,21 +197,10 @@ TEST_F(Session, WrittenMovesReadBackOverRandomGames) {
     EXPECT_GT(mates, 0);
 }
 
-struct Outcome {
-    std::string output;
-    int exitCode = -1;
-};
+using zarn::testing::Outcome;
+using zarn::testing::RunCommand;
 
-Outcome RunZarn(const std::string& arguments) {
-    Outcome outcome;
-    FILE* pipe = popen((std::string(ZARN_PROGRAM) + " " + arguments + " </dev/null").c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.output.append(buffer, count);
-    const int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
+Outcome RunZarn(const std::string& arguments) { return RunCommand(ZARN_PROGRAM, arguments); }
 
 TEST_F(Session, AnnotateCommandWritesGamesThatReadBack) {
     const std::filesystem::path directory = std::filesystem::temp_directory_path() / ("zarn-annotate-" + std::to_string(getpid()));

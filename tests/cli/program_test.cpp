@@ -11,26 +11,15 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/cli/run_program.h"
+
 namespace {
 
-struct Outcome {
-    std::string output;
-    int exitCode = -1;
-};
+using zarn::testing::Outcome;
+using zarn::testing::RunCommand;
 
-Outcome RunCommand(const std::string& program, const std::string& arguments) {
-    Outcome outcome;
-    const std::string command = "timeout 60 " + program + " " + arguments + " 2>&1 </dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.output.append(buffer, count);
-    const int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
-Outcome RunProgram(const std::string& arguments) { return RunCommand(ZARN_PROGRAM, arguments); }
+// The program's arguments; its errors are read with its output.
+Outcome RunProgram(const std::string& arguments) { return RunCommand(ZARN_PROGRAM, arguments + " 2>&1"); }
 
 bool OneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
 
@@ -170,11 +159,11 @@ TEST(ZarnProgram, BenchPrintsMatesInMoves) {
 }
 
 TEST(ZarnHost, RefusesBadArgumentsBeforeSearching) {
-    EXPECT_EQ(RunCommand(ZARN_HOST, "--help").exitCode, 0);
+    EXPECT_EQ(RunCommand(ZARN_HOST, "--help 2>&1").exitCode, 0);
     for (const char* arguments : {"--depth abc", "--depth 0", "--depth 21", "--moves 'e2e4 e2e4'", "--moves e2e5",
                                   "--moves e2e4,e7e5", "--fen garbage", "--set DrawScore", "--set DrawScore=abc",
                                   "--set DrawScore=999", "--set NoSuchOption=1", "--hash -1", "--blitz 60 x"}) {
-        const Outcome outcome = RunCommand(ZARN_HOST, std::string("--depth 5 ") + arguments);
+        const Outcome outcome = RunCommand(ZARN_HOST, std::string("--depth 5 ") + arguments + " 2>&1");
         EXPECT_EQ(outcome.exitCode, 2) << arguments << "\n" << outcome.output;
         EXPECT_EQ(outcome.output.find("search started"), std::string::npos) << arguments << "\n" << outcome.output;
         EXPECT_NE(outcome.output.find("zarn-host: "), std::string::npos) << arguments << "\n" << outcome.output;

@@ -1,5 +1,5 @@
 // Windows services: the steady clock, LoadLibraryA/GetProcAddress, the module file name, GetTickCount
-// and InterlockedExchange.
+// VirtualAlloc for zero-filled pages and InterlockedExchange.
 #if defined(_WIN32)
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #undef LoadLibrary
 
 #include <chrono>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -43,6 +44,20 @@ std::string ModulePathOf(const void* address) {
     const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return {};
     return std::string(path, length);
+}
+
+void* AllocateZeroedPages(std::size_t bytes) {
+    if (bytes == 0) return nullptr;
+    // Committed pages read as zeros and take no physical memory until touched.
+    return ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void FreeZeroedPages(void* block, std::size_t /*bytes*/) {
+    if (block) ::VirtualFree(block, 0, MEM_RELEASE);
+}
+
+void ZeroPages(void* block, std::size_t bytes) {
+    if (block) std::memset(block, 0, bytes);
 }
 
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {

@@ -17,7 +17,7 @@ namespace zarn {
 
 namespace {
 
-void* DefaultAllocate(std::size_t bytes) { return std::malloc(bytes); }
+void* DefaultAllocate(std::size_t bytes) { return std::calloc(1, bytes); }
 
 // Used in place of a table entry while no table exists; always recomputed.
 PawnHashEntry scratchEntry;
@@ -165,8 +165,8 @@ bool AllocatePawnHash() {
     FreePawnHash();
     void* block = PawnHashAllocate(PawnHashEntries * sizeof(PawnHashEntry));
     if (!block) return false;
+    // The block comes zeroed (calloc hands large blocks out as fresh zero pages, unwritten).
     PawnHashTable = static_cast<PawnHashEntry*>(block);
-    ClearPawnHash();
     return true;
 }
 

@@ -37,10 +37,11 @@ extern PawnHashEntry* PawnHashTable;
 // The entry selected by the latest EvaluatePawns; read by the piece terms and KingSafety.
 extern const PawnHashEntry* CurrentPawnEntry;
 
-// The allocation function, replaceable so that tests can make the allocation fail.
+// The allocation function, replaceable so that tests can make the allocation fail; it returns zeroed
+// memory (an all-zero table is an empty one) or null.
 extern void* (*PawnHashAllocate)(std::size_t bytes);
 
-// Reserves a new table (releasing any previous one) and clears it; false when the allocation failed.
+// Reserves a new, empty table (releasing any previous one); false when the allocation failed.
 bool AllocatePawnHash();
 void FreePawnHash();
 // Zeroes every entry; does nothing without a table.

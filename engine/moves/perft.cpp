@@ -1,6 +1,8 @@
 // Leaf counting over the legal move tree, with bulk counting one ply above the leaves.
 #include "engine/moves/perft.h"
 
+#include "engine/moves/perft_legal.h"
+
 #include "engine/moves/attacks.h"
 #include "engine/moves/buffer.h"
 #include "engine/moves/make_steps.h"
@@ -37,6 +39,41 @@ std::uint64_t PerftOf(int depth, int ply) {
     return leaves;
 }
 
+// The fast path: legal moves straight from pins and checks, and the last ply counted, not played.
+template <int Side>
+std::uint64_t BulkPerftOf(int depth, int ply) {
+    constexpr int Them = 1 - Side;
+    movegen::MoveWriter out{MoveStart(ply)};
+    if (depth == 1) return static_cast<std::uint64_t>(movegen::LegalMovesOf<Side, false>(ply, out));
+    movegen::LegalMovesOf<Side, true>(ply, out);
+    SearchStack[ply].MoveEnd = out.end;
+    std::uint64_t leaves = 0;
+    for (int i = MoveStart(ply); i < out.end; ++i) {
+        const Move move = MoveBuffer[i];
+        MakeMoveOf<Side>(move, ply);
+        leaves += BulkPerftOf<Them>(depth - 1, ply + 1);
+        UnmakeMoveOf<Side>(move, ply);
+    }
+    return leaves;
+}
+
+// The one king of a side, on its recorded square.
+template <int Side>
+bool HasOneKing() {
+    const SideRecord& side = Sides[Side];
+    const Bitboard kings = side.Occupied & ~(side.Pawns | side.Knights | side.Bishops | side.Rooks | side.Queens);
+    return kings && !(kings & (kings - 1)) && kings == KingSetOf<Side>();
+}
+
+// What the fast path takes for granted, and legal play keeps: one king a side, no pawn on a back
+// rank, the side not to move not in check. Anything else goes the way of make, test and undo.
+bool RegularPosition(int side) {
+    constexpr Bitboard BackRanks = movegen::RankBits(0) | movegen::RankBits(7);
+    if (!HasOneKing<White>() || !HasOneKing<Black>()) return false;
+    if ((Sides[White].Pawns | Sides[Black].Pawns) & BackRanks) return false;
+    return side == White ? !InCheckOf<Black>() : !InCheckOf<White>();
+}
+
 template <int Side>
 int GenerateLegal(int ply) {
     constexpr int Them = 1 - Side;
@@ -57,6 +94,8 @@ int GenerateLegal(int ply) {
 
 std::uint64_t Perft(int side, int depth, int ply) {
     if (depth <= 0) return 1;
+    if (RegularPosition(side))
+        return side == White ? BulkPerftOf<White>(depth, ply) : BulkPerftOf<Black>(depth, ply);
     return side == White ? PerftOf<White>(depth, ply) : PerftOf<Black>(depth, ply);
 }
 

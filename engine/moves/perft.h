@@ -8,10 +8,11 @@
 namespace zarn {
 
 // Leaves of the legal move tree of the given depth below the current position, the side to move
-// being side and the position standing at the given ply. Moves come from the search's generators
-// (captures then quiet moves, or the evasions in check); each is made, kept when the mover's king is
-// not attacked, and taken back. The position is unchanged afterwards. Depth 0 counts 1; depth and
-// ply together must stay below MaxPly - 1.
+// being side and the position standing at the given ply. In a regular position (one king a side, no
+// pawn on a back rank, the side not to move not in check) the legal moves come straight from pins and
+// checks and the last ply is counted without being played; otherwise moves come from the search's
+// generators and each is made, kept when the mover's king is not attacked, and taken back. The
+// position is unchanged afterwards. Depth 0 counts 1; depth and ply together must stay below MaxPly - 1.
 std::uint64_t Perft(int side, int depth, int ply);
 
 // The legal moves of the side at the given ply, in generation order, left in that ply's range of the

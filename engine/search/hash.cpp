@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <functional>
-#include <new>
 
 #include "engine/board/board.h"
 #include "engine/interface/engine_state.h"
 #include "engine/search/stack.h"
+#include "platform/platform.h"
 
 namespace zarn {
 
@@ -48,37 +48,46 @@ HashEntry* LookUp(HashEntry* table, Key key, int depth) {
 }  // namespace
 
 void FreeTables() {
-    delete[] WhiteTable;
+    const std::size_t bytes = static_cast<std::size_t>(EntryCount) * sizeof(HashEntry);
+    platform::FreeZeroedPages(WhiteTable, bytes);
     WhiteTable = nullptr;
-    delete[] BlackTable;
+    platform::FreeZeroedPages(BlackTable, bytes);
     BlackTable = nullptr;
     BucketCount = 0;
     EntryCount = 0;
 }
 
 bool AllocateTablesOfSize(int megabytes) {
-    FreeTables();
     const int mb = std::clamp(megabytes, 1, 1024);
     const std::uint64_t buckets = static_cast<std::uint64_t>(mb) * BucketsPerMb;
     const std::uint64_t entries = buckets * BucketSize;
+    if (WhiteTable && BlackTable && entries == EntryCount) {
+        // The same size again: the tables in hand only need clearing.
+        ClearTables();
+        return true;
+    }
+    FreeTables();
     if (entries > SIZE_MAX / sizeof(HashEntry)) return false;
-    WhiteTable = new (std::nothrow) HashEntry[static_cast<std::size_t>(entries)];
-    BlackTable = WhiteTable ? new (std::nothrow) HashEntry[static_cast<std::size_t>(entries)] : nullptr;
+    // Fresh pages from the system read as zeros, and a zero entry is an empty one: nothing to write, and
+    // no page is resident before the search touches it.
+    const std::size_t bytes = static_cast<std::size_t>(entries) * sizeof(HashEntry);
+    WhiteTable = static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes));
+    BlackTable = WhiteTable ? static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes)) : nullptr;
+    BucketCount = buckets;
+    EntryCount = entries;
     if (!WhiteTable || !BlackTable) {
         FreeTables();
         return false;
     }
-    BucketCount = buckets;
-    EntryCount = entries;
-    ClearTables();
     return true;
 }
 
 bool AllocateTables() { return AllocateTablesOfSize(HashSizeMb); }
 
 void ClearTables() {
-    if (WhiteTable) std::fill(WhiteTable, WhiteTable + EntryCount, HashEntry{});
-    if (BlackTable) std::fill(BlackTable, BlackTable + EntryCount, HashEntry{});
+    const std::size_t bytes = static_cast<std::size_t>(EntryCount) * sizeof(HashEntry);
+    platform::ZeroPages(WhiteTable, bytes);
+    platform::ZeroPages(BlackTable, bytes);
 }
 
 HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply) {

@@ -8,7 +8,7 @@
 
 namespace zarn {
 
-// Trivial, so that a new table is not written twice (allocation, then clearing).
+// Trivial, and empty when all zeros: a table of fresh zero pages from the system is a cleared table.
 struct HashEntry {
     Key KeyWord;
     std::uint64_t Data;
@@ -61,8 +61,8 @@ extern std::uint64_t EntryCount;
 extern HashEntry* WhiteTable;
 extern HashEntry* BlackTable;
 
-// Allocates both tables at HashSizeMb megabytes and clears them; false (and nothing held) on failure.
-// Tables held from an earlier call are released first.
+// Allocates both tables at HashSizeMb megabytes, every entry empty; false (and nothing held) on failure.
+// Tables held from an earlier call of the same size are cleared and kept, others released first.
 bool AllocateTables();
 bool AllocateTablesOfSize(int megabytes);
 void ClearTables();

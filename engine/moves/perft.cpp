@@ -96,6 +96,11 @@ std::uint64_t Perft(int side, int depth, int ply) {
     if (depth <= 0) return 1;
     if (RegularPosition(side))
         return side == White ? BulkPerftOf<White>(depth, ply) : BulkPerftOf<Black>(depth, ply);
+    return PerftByMaking(side, depth, ply);
+}
+
+std::uint64_t PerftByMaking(int side, int depth, int ply) {
+    if (depth <= 0) return 1;
     return side == White ? PerftOf<White>(depth, ply) : PerftOf<Black>(depth, ply);
 }
 

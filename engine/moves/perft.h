@@ -15,6 +15,10 @@ namespace zarn {
 // position is unchanged afterwards. Depth 0 counts 1; depth and ply together must stay below MaxPly - 1.
 std::uint64_t Perft(int side, int depth, int ply);
 
+// The same count with every move made, tested and taken back, whatever the position: the reference
+// the fast path is checked against.
+std::uint64_t PerftByMaking(int side, int depth, int ply);
+
 // The legal moves of the side at the given ply, in generation order, left in that ply's range of the
 // move buffer; returns their number.
 int GeneratePerftMoves(int side, int ply);

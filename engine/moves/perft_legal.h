@@ -139,7 +139,8 @@ inline int LegalMovesOf(int ply, MoveWriter& out) {
             AddPawnCaptures<Side, P::TowardH, false>(out, towardH);
         }
         count += PopCount(pushes) + PopCount(doubles) + PopCount(towardA) + PopCount(towardH) +
-                 3 * (PopCount(pushes & P::LastRank) + PopCount((towardA | towardH) & P::LastRank));
+                 3 * (PopCount(pushes & P::LastRank) + PopCount(towardA & P::LastRank) +
+                      PopCount(towardH & P::LastRank));
     }
     // Pinned pawns, one by one along their lines (never in check: a pinned piece cannot answer one).
     for (Bitboard pawns = us.Pawns & info.pinned; pawns;) {

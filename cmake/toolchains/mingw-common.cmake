@@ -25,3 +25,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# The archiver and indexer that understand link-time optimisation objects (for -DZARN_LTO=ON).
+find_program(CMAKE_CXX_COMPILER_AR NAMES ${ZARN_MINGW_TRIPLE}-gcc-ar-posix ${ZARN_MINGW_TRIPLE}-gcc-ar)
+find_program(CMAKE_CXX_COMPILER_RANLIB NAMES ${ZARN_MINGW_TRIPLE}-gcc-ranlib-posix ${ZARN_MINGW_TRIPLE}-gcc-ranlib)

@@ -4,14 +4,18 @@
 # Two speeds are shown: nodes over the elapsed time each engine reports, and nodes over the processor
 # time the process used (user + system), which stays meaningful on a machine busy with other work.
 # The goal is judged on the processor-time figure.
-# Goal: zarn at least 1.5 times glaurung's nodes per second, and resident memory of `zarn bench` at
-# most its hash size (16 MB) plus 16 MB.
+# Goal: zarn at least 1.5 times glaurung's nodes per second (the release build of tools/build-release:
+# 2.5 times), and resident memory of `zarn bench` at most its hash size (16 MB) plus 16 MB. With
+# ZARN_BASELINE naming a second zarn (say the plain build beside the release build), its bench runs in
+# the same run too, with the same node count required, and the speed ratio of the two is printed.
 #
-# Usage: bench/search.sh [depth]   (environment: ZARN=path/to/zarn, MOVETIME=ms per position)
+# Usage: bench/search.sh [depth]   (environment: ZARN=path/to/zarn, ZARN_BASELINE=path/to/zarn,
+#                                   MOVETIME=ms per position)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 zarn=${ZARN:-$root/build/zarn}
+baseline=${ZARN_BASELINE:-}
 movetime=${MOVETIME:-1000}
 depth=${1:-}
 hash_mb=16
@@ -69,10 +73,22 @@ uci_bench() {
         END { printf "%d %d\n", total_nodes, total_ms }'
 }
 
+# The baseline zarn right after, so that both meet the same load.
+if [ -n "$baseline" ]; then
+    base_out=$(/usr/bin/time -f '%M %U %S' -o "$usage_file" "$baseline" bench $depth)
+    base_nodes=$(grep '^Nodes searched' <<<"$base_out" | grep -o '[0-9]*$')
+    base_ms=$(grep '^Time' <<<"$base_out" | grep -o '[0-9][0-9]*' | head -n 1)
+    base_cpu=$(cpu_ms)
+fi
+
 printf '%-10s %12s %9s %12s %9s %12s\n' engine nodes ms nps cpu-ms nps-cpu
 report() { printf '%-10s %12d %9d %12d %9d %12d\n' "$1" "$2" "$3" "$(per_second "$2" "$3")" "$4" "$(per_second "$2" "$4")"; }
 report zarn "$zarn_nodes" "$zarn_ms" "$zarn_cpu"
 zarn_nps=$(per_second "$zarn_nodes" "$zarn_cpu")
+if [ -n "$baseline" ]; then
+    report baseline "$base_nodes" "$base_ms" "$base_cpu"
+    [ "$base_nodes" = "$zarn_nodes" ] || echo "NODE COUNTS DIFFER: zarn $zarn_nodes, baseline $base_nodes"
+fi
 
 glaurung_nps=0
 for entry in "glaurung:Threads value 1:OwnBook value false" \
@@ -95,7 +111,12 @@ echo
 if [ "$glaurung_nps" -gt 0 ]; then
     ratio=$(awk -v a="$zarn_nps" -v b="$glaurung_nps" 'BEGIN { printf "%.2f", a / b }')
     verdict=$(awk -v r="$ratio" 'BEGIN { print (r >= 1.5 ? "met" : "NOT met") }')
-    echo "zarn / glaurung nodes per processor second: $ratio (goal 1.5: $verdict)"
+    release=$(awk -v r="$ratio" 'BEGIN { print (r >= 2.5 ? "met" : "NOT met") }')
+    echo "zarn / glaurung nodes per processor second: $ratio (goal 1.5: $verdict; release build 2.5: $release)"
+fi
+if [ -n "$baseline" ]; then
+    ratio=$(awk -v a="$zarn_nps" -v b="$(per_second "$base_nodes" "$base_cpu")" 'BEGIN { printf "%.3f", a / b }')
+    echo "zarn / baseline nodes per processor second: $ratio (release over plain goal 1.10)"
 fi
 limit_kb=$(((hash_mb + 16) * 1024))
 rss_verdict=$([ "$zarn_rss_kb" -le "$limit_kb" ] && echo met || echo "NOT met")

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "engine/board/board.h"
+#include "engine/eval/pawns.h"
 #include "engine/eval/score.h"
 #include "engine/interface/options.h"
 #include "engine/moves/attacks.h"
@@ -121,6 +122,7 @@ int Quiescence(int ply, int alpha, int beta, int eval) {
         MoveScore[slot] = -MateScore;
         const Move move = MoveBuffer[slot];
         MakeMoveOf<Side>(move, ply);
+        PrefetchPawnEntry(SearchStack[ply + 1].PawnKey);
         const int score = -SearchNode<Other>(0, ply + 1, -beta, -alpha, 0);
         UnmakeMoveOf<Side>(move, ply);
         // Where every piece can take another, one capture sequence can run to millions of nodes:
@@ -232,6 +234,9 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
             UnmakeMoveOf<Side>(move, ply);
             continue;
         }
+        // The child's tables, fetched while its extensions and evaluation are worked out.
+        PrefetchPawnEntry(next.PawnKey);
+        PrefetchBucket(Other, next.PawnKey ^ next.PieceKey);
 
         int ext = 0;
         record.RecaptureExtended = 0;

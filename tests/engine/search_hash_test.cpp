@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/board/board.h"
+#include "engine/eval/pawns.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/hash.h"
 #include "engine/search/stack.h"
@@ -35,6 +36,30 @@ TEST(HashSizeTest, InitAllocatesBothTablesAtTheGrantedSizeAndQuitReleasesThem) {
     ZarnQuit();
     EXPECT_EQ(WhiteTable, nullptr);
     EXPECT_EQ(BlackTable, nullptr);
+}
+
+// Tables come from zero pages when new and are cleared when kept: either way every entry reads empty.
+TEST(HashSizeTest, EveryEntryIsEmptyAfterInitAtTheSameOrAnotherSize) {
+    auto everyEntryEmpty = [] {
+        for (std::uint64_t i = 0; i < EntryCount; ++i)
+            if (WhiteTable[i].KeyWord || WhiteTable[i].Data || BlackTable[i].KeyWord || BlackTable[i].Data) return false;
+        for (std::size_t i = 0; i < PawnHashEntries; ++i)
+            if (PawnHashTable[i].Key || PawnHashTable[i].Score) return false;
+        return true;
+    };
+    auto scribble = [] {
+        for (std::uint64_t i = 0; i < EntryCount; i += 7) WhiteTable[i] = BlackTable[i] = HashEntry{i + 1, i};
+        for (std::size_t i = 0; i < PawnHashEntries; i += 5) PawnHashTable[i].Key = i + 1;
+    };
+    for (const int kb : {1024, 1024, 2048, 1024}) {
+        ASSERT_EQ(ZarnInit(&testing::RecordingCallbacks, "", kb), kb);
+        EXPECT_TRUE(everyEntryEmpty()) << kb << " KB";
+        scribble();
+    }
+    ZarnClearHashtable();
+    for (std::uint64_t i = 0; i < EntryCount; ++i)
+        ASSERT_TRUE(!WhiteTable[i].KeyWord && !WhiteTable[i].Data && !BlackTable[i].KeyWord && !BlackTable[i].Data);
+    ZarnQuit();
 }
 
 TEST_F(HashTest, ProbeClaimsThenFindsAndStoreKeepsDeeperResults) {

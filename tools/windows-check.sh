@@ -14,9 +14,12 @@
 #   - under Wine: zarn-host.exe starts the plug-in from the release's engines directory, Eng7 answers
 #     "Zarn 504", a depth-limited search reports a principal variation and a best move; the zarn program
 #     answers UCI; `zarn.exe bench` counts the same nodes as the Linux build.
-# The Wine checks run on the 64-bit build with wine64, and on the 32-bit build as well when 32-bit Wine
-# can start programs on this machine (it cannot where the kernel does not run 32-bit binaries); in that
-# case, if qemu-i386 and g++-multilib are installed, a 32-bit Linux build's bench runs under qemu-i386.
+# The Wine checks run on the 64-bit build with wine64, and on the 32-bit release with 32-bit Wine: directly
+# where this machine's kernel runs 32-bit programs, otherwise inside an emulated x86-64 machine through
+# tools/win32-run (one boot for all of them; the unlimited search stopped from another thread and the
+# options bridge's six spin options are checked there too, and the bench runs at ZARN_WIN32_BENCH_DEPTH,
+# default 7, on both sides). Only where qemu-system-x86_64 is missing are they SKIPPED (then, if qemu-i386
+# and g++-multilib are installed, a 32-bit Linux build's bench runs under qemu-i386).
 #
 # Environment: ZARN_JOBS (default 2); ZARN_LINUX_BUILD, the Linux build directory whose zarn gives the
 # reference bench count (default build/, built here if zarn is missing); WINEPREFIX as usual.
@@ -306,11 +309,202 @@ check_i386_linux() {
     fi
 }
 
-# 32-bit Wine needs a kernel that runs 32-bit binaries; where it cannot start, say so.
+# ---------------------------------------------------------------------------------------------------
+# The 32-bit release under 32-bit Wine inside an emulated x86-64 machine (tools/win32-run), for machines
+# whose kernel runs no 32-bit programs. The release zip is unpacked as a user installs it, zarn-host.exe
+# and Chess32.dll beside its engines directory; all checks run in one boot.
+
+stopFen="r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -"
+win32BenchDepth=${ZARN_WIN32_BENCH_DEPTH:-7}
+
+# The checks inside the machine: each section's output between "=== NAME start" and "=== NAME end STATUS",
+# with the machine's clock in seconds after each marker.
+win32_guest_script() {  # release-folder-name
+    cat <<EOF
+release='$1'
+stopFen='$stopFen'
+benchDepth=$win32BenchDepth
+EOF
+    cat <<'EOF'
+clock() { cut -d ' ' -f 1 /proc/uptime; }
+section() {  # name command...
+    name=$1
+    shift
+    echo "=== $name start $(clock)"
+    "$@" >/tmp/section.out 2>&1
+    status=$?
+    tr -d '\r' </tmp/section.out
+    echo "=== $name end $status $(clock)"
+}
+# A UCI session that waits for the best move (at most two minutes) before it says quit.
+uci_session() {
+    rm -f /tmp/uci.in /tmp/uci.raw
+    mkfifo /tmp/uci.in
+    wine zarn.exe </tmp/uci.in >/tmp/uci.raw 2>&1 &
+    pid=$!
+    exec 3>/tmp/uci.in
+    printf 'uci\nisready\nposition startpos moves e2e4 e7e5\ngo depth 5\n' >&3
+    waited=0
+    while [ "$waited" -lt 120 ] && ! grep -q '^bestmove' /tmp/uci.raw; do
+        sleep 1
+        waited=$((waited + 1))
+    done
+    printf 'quit\n' >&3
+    exec 3>&-
+    wait "$pid"
+    status=$?
+    cat /tmp/uci.raw
+    return "$status"
+}
+cd "$release" || exit 1
+section first-start wine zarn.exe --version
+section host-depth wine zarn-host.exe --depth 6
+section host-stop wine zarn-host.exe --fen "$stopFen" --infinite --stop-after 1500
+section uci uci_session
+section bench wine zarn.exe bench "$benchDepth"
+exit 0
+EOF
+}
+
+# The lines of one section of the guest's output, and its status and seconds.
+section_of() { awk -v name="$2" '$1 == "===" && $2 == name { on = ($3 == "start"); next } on' <<<"$1"; }
+section_status() { awk -v name="$2" '$1 == "===" && $2 == name && $3 == "end" { print $4 }' <<<"$1"; }
+section_seconds() {
+    awk -v name="$2" '$1 == "===" && $2 == name && $3 == "start" { start = $4 }
+                      $1 == "===" && $2 == name && $3 == "end" { printf "%.0f", $5 - start }' <<<"$1"
+}
+
+# A sequence of moves is legal from a position when the Linux zarn replays it.
+legal_moves() {  # fen-or-empty moves
+    local fen=()
+    [ -z "$1" ] || fen=(--fen "$1")
+    [ -n "$2" ] && "$linuxBuild/zarn" analyse "${fen[@]}" --moves "$2" --depth 1 >/dev/null 2>&1
+}
+
+check_win32_emulated() {
+    local tag="i686 (32-bit Wine in qemu)" zip stage release out status started seconds
+    zip=$(echo "$build32"/release/Zarn-*-win32.zip)
+    if [ ! -f "$zip" ]; then fail "$tag: no release zip in $build32/release"; return; fi
+    stage=$(mktemp -d)
+    unzip -q "$zip" -d "$stage"
+    release=$(basename "$zip" .zip)
+    cp "$build32/zarn-host.exe" "$build32/Chess32.dll" "$stage/$release/"
+    win32_guest_script "$release" >"$stage/checks.sh"
+    note "running the i686 release from $(basename "$zip") under 32-bit Wine in an emulated machine"
+    started=$SECONDS
+    status=0
+    out=$(ZARN_WIN32_VERBOSE=1 "$root/tools/win32-run" --timeout "${ZARN_WIN32_LIMIT:-900}" \
+        --script "$stage/checks.sh" "$stage" 2>"$stage/stderr") || status=$?
+    seconds=$((SECONDS - started))
+    grep -E '^win32-run: (booted|finished|the machine ran|making|building|downloading)' "$stage/stderr" |
+        sed 's/^win32-run: /    /' || true
+    if [ "$status" -ne 0 ]; then
+        fail "$tag: the checks did not run to their end (win32-run status $status after $seconds s)"
+        grep -v 'console: \[' "$stage/stderr" | tail -n 30 | sed 's/^/    /' >&2
+        printf '%s\n' "$out" | tail -n 30 | sed 's/^/    /' >&2
+        rm -rf "$stage"
+        return
+    fi
+    rm -rf "$stage"
+    local name
+    for name in first-start host-depth host-stop uci bench; do
+        note "  $name: $(section_seconds "$out" "$name") s in the machine"
+    done
+
+    local first host stop uci bench pv best
+    first=$(section_of "$out" first-start)
+    if [ "$(section_status "$out" first-start)" = 0 ] && [ "${first:0:4}" = Zarn ]; then
+        ok "$tag: zarn.exe --version answers \"${first%%$'\n'*}\""
+    else
+        fail "$tag: zarn.exe --version (status $(section_status "$out" first-start))"
+        printf '%s\n' "$first" | tail -n 10 | sed 's/^/    /' >&2
+    fi
+
+    # The host's view: the plug-in from the engines directory beside it.
+    host=$(section_of "$out" host-depth)
+    if [ "$(section_status "$out" host-depth)" != 0 ]; then
+        fail "$tag: zarn-host.exe --depth 6 exited with status $(section_status "$out" host-depth)"
+        printf '%s\n' "$host" | tail -n 20 | sed 's/^/    /' >&2
+    fi
+    if grep -q '^plug-in .*engines/Zarn.eng: Zarn 504 by ' <<<"$host"; then
+        ok "$tag: zarn-host.exe loads the plug-in from its engines directory; Eng7 answers \"Zarn 504\""
+    else
+        fail "$tag: Eng7 did not answer \"Zarn 504\" from the engines directory"
+    fi
+    if grep -q '^engine started, hash [0-9]* KB' <<<"$host" && grep -q '^\[330\] search started' <<<"$host"; then
+        ok "$tag: Eng1 starts the engine and the search posts 330"
+    else
+        fail "$tag: the engine did not start or no 330 was posted"
+    fi
+    local spins
+    spins=$(grep '^option .* spin ' <<<"$host" || true)
+    same_set "$tag: the options bridge imports the six spin options with their ranges" \
+"option RecaptureExtensions spin default 45 min 0 max 60
+option PawnPushExtensions spin default 45 min 0 max 60
+option ThreatExtensions spin default 36 min 0 max 60
+option SingleMoveExtensions spin default 45 min 0 max 60
+option DrawScore spin default 15 min -50 max 50
+option BlitzPlayingSpeed spin default 26 min 25 max 35" "$spins"
+    pv=$(sed -n 's/^\[340\] pv score [^:]*: //p' <<<"$host" | tail -n 1)
+    best=$(sed -n 's/^best move \([a-h][1-8][a-h][1-8][qrbn]\{0,1\}\)$/\1/p' <<<"$host")
+    if grep -q '^\[344\] depth 6$' <<<"$host" && [ -n "$best" ] && legal_moves "" "$pv" &&
+        [ "$best" = "${pv%% *}" ]; then
+        ok "$tag: the depth-6 search posts 344 (depth 6) and 340 with a legal principal variation: $pv"
+    else
+        fail "$tag: the depth-6 search: no depth 6, or the variation '$pv' is not legal or does not start with '$best'"
+        printf '%s\n' "$host" | tail -n 20 | sed 's/^/    /' >&2
+    fi
+    if grep -q '^engine stopped (Eng2 returned 1)$' <<<"$host"; then
+        ok "$tag: Eng2 stops the engine"
+    else
+        fail "$tag: Eng2 did not stop the engine"
+    fi
+
+    # A search without a limit, ended by Eng3 from the host's other thread.
+    stop=$(section_of "$out" host-stop)
+    best=$(sed -n 's/^best move \([a-h][1-8][a-h][1-8][qrbn]\{0,1\}\)$/\1/p' <<<"$stop")
+    if [ "$(section_status "$out" host-stop)" = 0 ] && grep -q '^stopping the search (Eng3)$' <<<"$stop" &&
+        grep -q '^search ended with ' <<<"$stop" && legal_moves "$stopFen" "$best"; then
+        ok "$tag: Eng3 from another thread ends an unlimited search; best move $best"
+    else
+        fail "$tag: the unlimited search was not ended by Eng3 with a legal best move"
+        printf '%s\n' "$stop" | tail -n 20 | sed 's/^/    /' >&2
+    fi
+
+    # The UCI program.
+    uci=$(section_of "$out" uci)
+    best=$(sed -n 's/^bestmove \([a-h][1-8][a-h][1-8][qrbn]\{0,1\}\).*/\1/p' <<<"$uci")
+    if [ "$(section_status "$out" uci)" = 0 ] && grep -q '^id name Zarn 504$' <<<"$uci" &&
+        grep -q '^uciok$' <<<"$uci" && grep -q '^readyok$' <<<"$uci" && legal_moves "" "e2e4 e7e5 $best"; then
+        ok "$tag: zarn.exe speaks UCI and answers go depth 5 with the legal best move $best"
+    else
+        fail "$tag: zarn.exe UCI session (status $(section_status "$out" uci))"
+        printf '%s\n' "$uci" | tail -n 20 | sed 's/^/    /' >&2
+    fi
+
+    # The same nodes as the Linux build, position by position, at the same depth.
+    bench=$(section_of "$out" bench)
+    local reference here there
+    reference=$("$linuxBuild/zarn" bench "$win32BenchDepth" 2>&1) || reference=""
+    here=$(bench_nodes "$bench")
+    there=$(bench_nodes "$reference")
+    if [ "$(section_status "$out" bench)" = 0 ] && [ -n "$here" ] && [ "$here" = "$there" ] &&
+        [ "$(bench_signature "$bench")" = "$(bench_signature "$reference")" ]; then
+        ok "$tag: zarn.exe bench $win32BenchDepth counts $here nodes, position by position as the Linux build does"
+    else
+        fail "$tag: zarn.exe bench $win32BenchDepth counts ${here:-nothing} nodes, the Linux build ${there:-nothing}"
+        diff <(bench_signature "$reference") <(bench_signature "$bench") | sed 's/^/    /' >&2 || true
+    fi
+}
+
+# 32-bit Wine runs here directly where the kernel runs 32-bit programs; elsewhere inside the emulated
+# machine, and only where qemu-system-x86_64 is missing is the 32-bit behaviour left unchecked.
 if [ -x "$wine32" ] && [ "$(run_windows "$wine32" 120 "$build32/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
     check_behaviour "$build32" "$wine32" "i686"
+elif command -v qemu-system-x86_64 >/dev/null; then
+    check_win32_emulated
 else
-    note "SKIPPED: the i686 build under Wine (32-bit Wine cannot start programs on this machine)"
+    note "SKIPPED: the i686 build under Wine (32-bit Wine cannot start programs here and qemu-system-x86_64 is not installed)"
     check_i386_linux
 fi
 

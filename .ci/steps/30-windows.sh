@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # CI step: the Windows deliverables. Installs the mingw-w64 cross compilers, Wine (64-bit, and 32-bit
-# through the i386 architecture) and zip when they are missing, then runs tools/windows-check.sh, which
+# through the i386 architecture), zip, and for the emulated machine that runs 32-bit Wine where this
+# kernel cannot (tools/win32-run) qemu-system-x86, busybox-static and cpio, when they are missing. Then
+# it checks tools/win32-run itself (tools/win32-run-test.sh) and runs tools/windows-check.sh, which
 # cross-builds build-win32 and build-win64, checks the export and import tables and runs the programs
-# under Wine.
+# under Wine, the 32-bit release inside the emulated machine. The machine's kernel package is downloaded
+# with apt-get and cached with its archive and Wine prefix in ~/.cache/zarn-win32.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -12,7 +15,7 @@ sudo=()
 if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 zip)
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 zip qemu-system-x86 busybox-static cpio)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
@@ -25,5 +28,11 @@ if [ "${#missing[@]}" -ne 0 ]; then
     "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# The tool itself first: exit status and output pass through, a crash and a hang end it.
+started=$SECONDS
+tools/win32-run-test.sh
+printf '30-windows: tools/win32-run-test.sh took %d s\n' "$((SECONDS - started))"
+
 # The reference bench count comes from the Linux build that .ci/run made before the steps.
 ZARN_LINUX_BUILD=${ZARN_LINUX_BUILD:-$root/build} tools/windows-check.sh
+printf '30-windows: the step took %d s\n' "$SECONDS"

@@ -18,11 +18,12 @@
 # where this machine's kernel runs 32-bit programs, otherwise inside an emulated x86-64 machine through
 # tools/win32-run (one boot for all of them; the unlimited search stopped from another thread and the
 # options bridge's six spin options are checked there too, and the bench runs at ZARN_WIN32_BENCH_DEPTH,
-# default 7, on both sides). Only where qemu-system-x86_64 is missing are they SKIPPED (then, if qemu-i386
-# and g++-multilib are installed, a 32-bit Linux build's bench runs under qemu-i386).
+# default 9, the full bench, on both sides). Only where qemu-system-x86_64 is missing are they SKIPPED
+# (then, if qemu-i386 and g++-multilib are installed, a 32-bit Linux build's bench runs under qemu-i386).
 #
 # Environment: ZARN_JOBS (default 2); ZARN_LINUX_BUILD, the Linux build directory whose zarn gives the
-# reference bench count (default build/, built here if zarn is missing); WINEPREFIX as usual.
+# reference bench count (default build/, built here if zarn is missing); WINEPREFIX as usual;
+# ZARN_WIN32_BENCH_DEPTH and ZARN_WIN32_LIMIT (seconds for all 32-bit checks in the machine, default 900).
 set -euo pipefail
 export LC_ALL=C
 
@@ -273,7 +274,7 @@ check_behaviour() {  # build-directory loader tag
 
 reference_bench
 
-if [ -x "$wine64" ] && [ "$(run_windows "$wine64" 120 "$build64/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
+if [ -x "$wine64" ] && [ "$(run_windows "$wine64" 300 "$build64/zarn.exe" --version 2>/dev/null | head -c 4)" = "Zarn" ]; then
     check_behaviour "$build64" "$wine64" "x86_64"
 else
     fail "64-bit Wine cannot run $build64/zarn.exe --version"
@@ -315,7 +316,7 @@ check_i386_linux() {
 # and Chess32.dll beside its engines directory; all checks run in one boot.
 
 stopFen="r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -"
-win32BenchDepth=${ZARN_WIN32_BENCH_DEPTH:-7}
+win32BenchDepth=${ZARN_WIN32_BENCH_DEPTH:-9}
 
 # The checks inside the machine: each section's output between "=== NAME start" and "=== NAME end STATUS",
 # with the machine's clock in seconds after each marker.

@@ -27,6 +27,7 @@
 #include "cli/san.h"
 #include "cli/uci_engine.h"
 #include "engine/board/board.h"
+#include "bench/bare_material.h"
 #include "bench/engine_process.h"
 
 namespace {
@@ -60,15 +61,7 @@ std::string Signature() {
     return signature;
 }
 
-bool BareMaterial() {
-    int minors = 0;
-    for (const int piece : zarn::Board) {
-        const int kind = std::abs(piece);
-        if (kind == zarn::Pawn || kind == zarn::Rook || kind == zarn::Queen) return false;
-        if (kind == zarn::Knight || kind == zarn::Bishop) ++minors;
-    }
-    return minors <= 1;
-}
+using zarn::bench::BareMaterial;
 
 // A compact style of movetext on one line: 1.e4 { [%clk 0:03:00] } 1... e5 ... or 1.e4 e5 2.0-0 ...
 std::string CompactMovetext(const std::vector<std::string>& sans, const std::string& result, bool clocks, bool zeros) {

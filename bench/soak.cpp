@@ -33,6 +33,7 @@
 #include "engine/moves/buffer.h"
 #include "engine/moves/moves.h"
 #include "engine/search/stack.h"
+#include "bench/bare_material.h"
 #include "bench/engine_process.h"
 
 namespace {
@@ -131,16 +132,7 @@ public:
     int PliesSinceIrreversible() const { return zarn::GamePly - zarn::LastIrreversiblePly; }
     int Repetitions() { return signatures_[Signature()]; }
 
-    // Neither side can mate: kings alone, or with one minor piece on the board.
-    bool BareMaterial() const {
-        int minors = 0;
-        for (const int piece : zarn::Board) {
-            const int kind = std::abs(piece);
-            if (kind == zarn::Pawn || kind == zarn::Rook || kind == zarn::Queen) return false;
-            if (kind == zarn::Knight || kind == zarn::Bishop) ++minors;
-        }
-        return minors <= 1;
-    }
+    bool BareMaterial() const { return zarn::bench::BareMaterial(); }
 
     static bool WellFormed(const std::string& move) {
         if (move.size() != 4 && move.size() != 5) return false;

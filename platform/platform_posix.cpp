@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,8 +46,21 @@ std::string ModulePathOf(const void* address) {
 
 void* AllocateZeroedPages(std::size_t bytes) {
     if (bytes == 0) return nullptr;
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) return nullptr;
+    // Blocks of a large page or more start on a large-page boundary, so that every part of them can
+    // be mapped by large pages: map a large page more, then give back the unaligned head and the tail.
+    constexpr std::size_t LargePage = std::size_t{2} << 20;
+    const std::size_t extra = bytes >= LargePage && bytes <= SIZE_MAX - LargePage ? LargePage : 0;
+    void* mapped = mmap(nullptr, bytes + extra, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    void* block = mapped;
+    if (extra != 0) {
+        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+        const std::uintptr_t aligned = (start + LargePage - 1) & ~std::uintptr_t{LargePage - 1};
+        const std::size_t head = aligned - start;
+        if (head != 0) munmap(mapped, head);
+        if (extra - head != 0) munmap(reinterpret_cast<void*>(aligned + bytes), extra - head);
+        block = reinterpret_cast<void*>(aligned);
+    }
 #if defined(MADV_HUGEPAGE)
     // Large pages where the system offers them: fewer page faults and translation misses in the search.
     // Only a hint; a refusal changes nothing.

@@ -1,8 +1,7 @@
 // Pawn structure scoring, its hash table, passed-pawn extras and the bare-king race.
 #include "engine/eval/pawns.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstddef>
 #include <new>
 
 #include "engine/board/board.h"
@@ -12,12 +11,17 @@
 #include "engine/eval/tables.h"
 #include "engine/moves/uint64.h"
 #include "engine/search/stack.h"
+#include "platform/platform.h"
 
 namespace zarn {
 
 namespace {
 
-void* DefaultAllocate(std::size_t bytes) { return std::calloc(1, bytes); }
+constexpr std::size_t PawnHashBytes = PawnHashEntries * sizeof(PawnHashEntry);
+
+// Zero pages from the system, on large pages where it offers them: the probes of the evaluation
+// miss the translation buffer far less often.
+void* DefaultAllocate(std::size_t bytes) { return platform::AllocateZeroedPages(bytes); }
 
 // Used in place of a table entry while no table exists; always recomputed.
 PawnHashEntry scratchEntry;
@@ -163,15 +167,15 @@ void* (*PawnHashAllocate)(std::size_t bytes) = DefaultAllocate;
 
 bool AllocatePawnHash() {
     FreePawnHash();
-    void* block = PawnHashAllocate(PawnHashEntries * sizeof(PawnHashEntry));
+    void* block = PawnHashAllocate(PawnHashBytes);
     if (!block) return false;
-    // The block comes zeroed (calloc hands large blocks out as fresh zero pages, unwritten).
+    // The block comes zeroed: fresh pages, unwritten.
     PawnHashTable = static_cast<PawnHashEntry*>(block);
     return true;
 }
 
 void FreePawnHash() {
-    std::free(PawnHashTable);
+    platform::FreeZeroedPages(PawnHashTable, PawnHashBytes);
     PawnHashTable = nullptr;
     currentEntry = &scratchEntry;
     CurrentPawnEntry = currentEntry;
@@ -179,7 +183,7 @@ void FreePawnHash() {
 
 void ClearPawnHash() {
     if (!PawnHashTable) return;
-    std::memset(static_cast<void*>(PawnHashTable), 0, PawnHashEntries * sizeof(PawnHashEntry));
+    platform::ZeroPages(PawnHashTable, PawnHashBytes);
 }
 
 SideParts PawnStructureParts(PawnHashEntry& entry) {

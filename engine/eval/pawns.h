@@ -38,7 +38,7 @@ extern PawnHashEntry* PawnHashTable;
 extern const PawnHashEntry* CurrentPawnEntry;
 
 // The allocation function, replaceable so that tests can make the allocation fail; it returns zeroed
-// memory (an all-zero table is an empty one) or null.
+// pages of platform::AllocateZeroedPages (an all-zero table is an empty one) or null.
 extern void* (*PawnHashAllocate)(std::size_t bytes);
 
 // Asks the processor to fetch the entry of a pawn configuration ahead of its probe; changes nothing else.

@@ -15,6 +15,7 @@ std::uint64_t BucketCount = 0;
 std::uint64_t EntryCount = 0;
 HashEntry* WhiteTable = nullptr;
 HashEntry* BlackTable = nullptr;
+Remainder BucketOfKey;
 
 namespace {
 
@@ -31,7 +32,7 @@ bool InTable(const HashEntry* entry, const HashEntry* table) {
 // The probe rule on one bucket: the entry holding the key, else the replacement candidate claimed
 // for it, else null when every entry is of the current game ply and deeper than the node.
 HashEntry* LookUp(HashEntry* table, Key key, int depth) {
-    HashEntry* bucket = table + (key % BucketCount) * BucketSize;
+    HashEntry* bucket = BucketOf(table, key);
     HashEntry* candidate = bucket;
     for (int i = 0; i < BucketSize; ++i) {
         HashEntry* entry = bucket + i;
@@ -54,6 +55,7 @@ void FreeTables() {
     platform::FreeZeroedPages(BlackTable, bytes);
     BlackTable = nullptr;
     BucketCount = 0;
+    BucketOfKey = Remainder();
     EntryCount = 0;
 }
 
@@ -74,6 +76,7 @@ bool AllocateTablesOfSize(int megabytes) {
     WhiteTable = static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes));
     BlackTable = WhiteTable ? static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes)) : nullptr;
     BucketCount = buckets;
+    BucketOfKey = Remainder(buckets);
     EntryCount = entries;
     if (!WhiteTable || !BlackTable) {
         FreeTables();

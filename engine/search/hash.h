@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/board/types.h"
+#include "engine/search/remainder.h"
 
 namespace zarn {
 
@@ -60,6 +61,9 @@ extern std::uint64_t BucketCount;
 extern std::uint64_t EntryCount;
 extern HashEntry* WhiteTable;
 extern HashEntry* BlackTable;
+extern Remainder BucketOfKey;  // a key's bucket number: the key modulo BucketCount
+
+inline HashEntry* BucketOf(HashEntry* table, Key key) { return table + BucketOfKey.Of(key) * BucketSize; }
 
 // Allocates both tables at HashSizeMb megabytes, every entry empty; false (and nothing held) on failure.
 // Tables held from an earlier call of the same size are cleared and kept, others released first.
@@ -70,9 +74,9 @@ void FreeTables();
 
 // Asks the processor to fetch the bucket of a position ahead of its probe; changes nothing else.
 inline void PrefetchBucket(int whiteToMove, Key key) {
-    const HashEntry* table = whiteToMove ? WhiteTable : BlackTable;
+    HashEntry* table = whiteToMove ? WhiteTable : BlackTable;
     if (!table) return;
-    const HashEntry* bucket = table + (key % BucketCount) * BucketSize;
+    const HashEntry* bucket = BucketOf(table, key);
     __builtin_prefetch(bucket);
     __builtin_prefetch(bucket + BucketSize - 1);
 }

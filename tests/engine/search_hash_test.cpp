@@ -1,10 +1,14 @@
 // Transposition table: sizes, replacement, the store rules, mate adjustment and the packed fields.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "engine/board/board.h"
 #include "engine/eval/pawns.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/hash.h"
+#include "engine/search/remainder.h"
 #include "engine/search/stack.h"
 #include "search_harness.h"
 
@@ -178,6 +182,30 @@ TEST_F(HashTest, ScoresBeyondTheMateRangeAreClampedNotWrapped) {
     StoreEntry(entry, move, 120, 50, 40000, LowerBound);
     EXPECT_EQ(EntryMove(*entry), move);
     EXPECT_EQ(EntryStoredScore(*entry), 65535);
+}
+
+// The bucket number comes from a multiplication by the divisor's reciprocal: it must equal the plain
+// remainder for every table size and for keys at the extremes, not only for typical ones.
+TEST(BucketRemainderTest, EqualsThePlainRemainderForEveryTableSize) {
+    std::uint64_t state = 0x9e3779b97f4a7c15u;
+    auto next = [&state] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return state;
+    };
+    std::vector<std::uint64_t> divisors;
+    for (std::uint64_t mb = 1; mb <= 1024; ++mb) divisors.push_back(mb * BucketsPerMb);
+    for (const std::uint64_t d : {2ull, 3ull, 4096ull, 0xffffffffull, 0x100000001ull, 1ull << 63, ~0ull}) divisors.push_back(d);
+    for (const std::uint64_t d : divisors) {
+        const Remainder remainder(d);
+        const std::uint64_t top = ~std::uint64_t{0};
+        for (const std::uint64_t key : {std::uint64_t{0}, std::uint64_t{1}, d - 1, d, d + 1, top, top - d, top / d * d, top / d * d - 1})
+            ASSERT_EQ(remainder.Of(key), key % d) << key << " % " << d;
+        for (int i = 0; i < 200; ++i) {
+            const std::uint64_t key = next();
+            ASSERT_EQ(remainder.Of(key), key % d) << key << " % " << d;
+        }
+    }
+    EXPECT_EQ(Remainder(1).Of(12345), 0u);
 }
 
 }  // namespace

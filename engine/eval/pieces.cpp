@@ -59,10 +59,8 @@ bool InFrontOfD6OrE6(int square) {
            Board[square + Forward<Us>] == Enemy<Us>(Pawn);
 }
 
-}  // namespace
-
 template <int Us>
-int KnightTerm() {
+[[gnu::always_inline]] inline int KnightTermOf() {
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
@@ -89,7 +87,7 @@ int KnightTerm() {
 }
 
 template <int Us>
-int BishopTerm(bool endgame) {
+[[gnu::always_inline]] inline int BishopTermOf(bool endgame) {
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
@@ -148,7 +146,7 @@ int BishopTerm(bool endgame) {
 }
 
 template <int Us>
-int RookTerm() {
+[[gnu::always_inline]] inline int RookTermOf() {
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
@@ -214,7 +212,7 @@ int RookTerm() {
 }
 
 template <int Us>
-int QueenTerm() {
+[[gnu::always_inline]] inline int QueenTermOf() {
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
@@ -249,8 +247,6 @@ int QueenTerm() {
     return v;
 }
 
-namespace {
-
 inline int OffensiveIndex(int points) {
     const int index = points + 8;
     return index < 0 ? 0 : index >= OffensiveTableSize ? OffensiveTableSize - 1 : index;
@@ -258,12 +254,42 @@ inline int OffensiveIndex(int points) {
 
 }  // namespace
 
+template <int Us>
+int KnightTerm() {
+    return KnightTermOf<Us>();
+}
+
+template <int Us>
+int BishopTerm(bool endgame) {
+    return BishopTermOf<Us>(endgame);
+}
+
+template <int Us>
+int RookTerm() {
+    return RookTermOf<Us>();
+}
+
+template <int Us>
+int QueenTerm() {
+    return QueenTermOf<Us>();
+}
+
 int KingAttackWhite() {
     return AttackWeight[BlackKingDanger] * WhiteOffensive[OffensiveIndex(WhiteAttackPoints)] / 16;
 }
 
 int KingAttackBlack() {
     return AttackWeight[WhiteKingDanger] * BlackOffensive[OffensiveIndex(BlackAttackPoints)] / 16;
+}
+
+PieceTermParts PieceTerms(bool endgame) {
+    PieceTermParts parts;
+    parts.knights = {KnightTermOf<White>(), KnightTermOf<Black>()};
+    parts.bishops = {BishopTermOf<White>(endgame), BishopTermOf<Black>(endgame)};
+    parts.rooks = {RookTermOf<White>(), RookTermOf<Black>()};
+    parts.queens = {QueenTermOf<White>(), QueenTermOf<Black>()};
+    parts.attack = {KingAttackWhite(), KingAttackBlack()};
+    return parts;
 }
 
 template int KnightTerm<White>();

@@ -156,18 +156,14 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
         return s;
     }
 
-    const SideParts knights{KnightTerm<White>(), KnightTerm<Black>()};
-    const SideParts bishops{BishopTerm<White>(endgame), BishopTerm<Black>(endgame)};
-    const SideParts rooks{RookTerm<White>(), RookTerm<Black>()};
-    const SideParts queens{QueenTerm<White>(), QueenTerm<Black>()};
-    const SideParts attack{KingAttackWhite(), KingAttackBlack()};
-    s += knights.Net() + bishops.Net() + rooks.Net() + queens.Net() + attack.Net();
+    const PieceTermParts pieces = PieceTerms(endgame);
+    s += pieces.Net();
     if constexpr (Trace) {
-        trace->Add("knights", knights);
-        trace->Add("bishops", bishops);
-        trace->Add("rooks", rooks);
-        trace->Add("queens", queens);
-        trace->Add("king attack", attack);
+        trace->Add("knights", pieces.knights);
+        trace->Add("bishops", pieces.bishops);
+        trace->Add("rooks", pieces.rooks);
+        trace->Add("queens", pieces.queens);
+        trace->Add("king attack", pieces.attack);
         trace->whiteAttackPoints = WhiteAttackPoints;
         trace->blackAttackPoints = BlackAttackPoints;
     }

@@ -144,10 +144,21 @@ int PawnlessEndgame() {
     return 0;
 }
 
+namespace {
+
+// The size of a set that seldom has more than one member, one step per member.
+inline int SparseCount(Bitboard b) {
+    int n = 0;
+    for (; b; b &= b - 1) ++n;
+    return n;
+}
+
+}  // namespace
+
 SideParts DevelopmentParts() {
     SideParts parts;
-    parts.white -= 15 * PopCount(Sides[White].Queens & ~SetMask[D1]);
-    parts.black -= 15 * PopCount(Sides[Black].Queens & ~SetMask[D8]);
+    parts.white -= 15 * SparseCount(Sides[White].Queens & ~SetMask[D1]);
+    parts.black -= 15 * SparseCount(Sides[Black].Queens & ~SetMask[D8]);
     const bool whiteLost = MoveCount[E1] != 0 || (MoveCount[A1] != 0 && MoveCount[H1] != 0);
     const bool blackLost = MoveCount[E8] != 0 || (MoveCount[A8] != 0 && MoveCount[H8] != 0);
     if (!Sides[White].Castled && whiteLost) parts.white -= 35;

@@ -245,7 +245,8 @@ int EvaluatePawns(int ply) {
         s = ScorePawnStructure(ply);
     }
 
-    s += PassedPawnExtras().Net();
+    // Without passed pawns the extras are zero.
+    if (currentEntry->WhitePassedFiles | currentEntry->BlackPassedFiles) s += PassedPawnExtras().Net();
 
     if (Sides[White].PieceMaterial == 0 && currentEntry->BlackPassedFiles) return s + BareKingRace();
     if (Sides[Black].PieceMaterial == 0 && currentEntry->WhitePassedFiles) return s + BareKingRace();

@@ -98,8 +98,9 @@ template <int Us>
         const unsigned reach = DiagA1H8Mobility[q][(OccupiedA1H8 >> DiagA1H8Shift[q]) & 255] +
                                DiagA8H1Mobility[q][(OccupiedA8H1 >> DiagA8H1Shift[q]) & 255];
         v += SideTables[Us][BishopTable][q] + BishopMobility[reach];
-        if (SideTables[Us][KnightOutpostTable][q] > 0 && !(enemy.Pawns & AdjacentFilesAhead<Us>(q)) &&
-            InFrontOfD6OrE6<Us>(q))
+        // The rare square test first: the outcome does not depend on the order.
+        if (InFrontOfD6OrE6<Us>(q) && SideTables[Us][KnightOutpostTable][q] > 0 &&
+            !(enemy.Pawns & AdjacentFilesAhead<Us>(q)))
             v += 12;
         points += BishopAttackPoints[Distance[q][enemyKing]];
     }

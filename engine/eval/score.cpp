@@ -47,12 +47,15 @@ SideParts KingPlacement() {
     return {SideTables[White][table][Sides[White].KingSquare], SideTables[Black][table][Sides[Black].KingSquare]};
 }
 
+// Exactly one member.
+constexpr bool IsSingleton(Bitboard b) { return b && !(b & (b - 1)); }
+
 // Opposite-coloured bishops with little else: the stronger side's winning chances shrink.
 int ScaleOppositeBishops(int s) {
     const SideRecord& w = Sides[White];
     const SideRecord& b = Sides[Black];
     if (w.PieceMaterial >= 12 || b.PieceMaterial >= 12) return s;
-    if (PopCount(w.Bishops) != 1 || PopCount(b.Bishops) != 1) return s;
+    if (!IsSingleton(w.Bishops) || !IsSingleton(b.Bishops)) return s;
     if (DarkSquare[FirstBit(w.Bishops)] == DarkSquare[FirstBit(b.Bishops)]) return s;
     const int d = w.Material - b.Material;
     const bool loneBishops = w.PieceMaterial == 3 && b.PieceMaterial == 3;

@@ -1,4 +1,7 @@
 // King safety: each king's danger from its zone, its pawn shelter and the open centre files.
+#include <array>
+#include <cstdint>
+
 #include "engine/board/board.h"
 #include "engine/eval/pawns.h"
 #include "engine/eval/relative.h"
@@ -16,9 +19,21 @@ std::int32_t BlackKingDanger = 0;
 namespace {
 
 // 2, 4 and 2 for each of three neighbouring files (centre file `middle`) without any pawn.
-inline int OpenCentre(unsigned openFiles, int middle) {
+constexpr int OpenCentreOf(unsigned openFiles, int middle) {
     return 2 * ((openFiles >> (middle - 1)) & 1) + 4 * ((openFiles >> middle) & 1) + 2 * ((openFiles >> (middle + 1)) & 1);
 }
+
+// The same by open-file set, for the centre files e (index 0) and d (index 1).
+inline constexpr auto OpenCentreTable = [] {
+    std::array<std::array<std::uint8_t, 256>, 2> t{};
+    for (unsigned files = 0; files < 256; ++files) {
+        t[0][files] = static_cast<std::uint8_t>(OpenCentreOf(files, 4));
+        t[1][files] = static_cast<std::uint8_t>(OpenCentreOf(files, 3));
+    }
+    return t;
+}();
+
+inline int OpenCentre(std::uint8_t openFiles, int middle) { return OpenCentreTable[middle == 4 ? 0 : 1][openFiles]; }
 
 template <int Us>
 bool HoldsEnemyPawnBishopOrQueen(int square) {

@@ -36,6 +36,9 @@ struct SideFacts {
     std::uint8_t onDark = 0;
 };
 
+// The size of a set of at most two squares (a pawn's two attack or defence squares).
+constexpr int CountOfAtMostTwo(Bitboard b) { return (b != 0) + ((b & (b - 1)) != 0); }
+
 // Placement, isolated, doubled, connected, backward and passed pawns of one side.
 template <int Us>
 SideFacts ScoreSidePawns(Bitboard own, Bitboard enemy) {
@@ -69,8 +72,8 @@ SideFacts ScoreSidePawns(Bitboard own, Bitboard enemy) {
         // Backward: on a file without enemy pawns, undefended, and its advance square is attacked by
         // more enemy pawns than own pawns stand beside it.
         if (!(enemy & FileMask[file]) && !defenders && hasFront) {
-            const int support = PopCount(neighbours);
-            const int attackers = PopCount(enemy & PawnAttacksFrom<Us>(front));
+            const int support = CountOfAtMostTwo(neighbours);
+            const int attackers = CountOfAtMostTwo(enemy & PawnAttacksFrom<Us>(front));
             if (attackers > support) v -= 10;
         }
 

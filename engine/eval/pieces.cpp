@@ -218,13 +218,14 @@ template <int Us>
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
     std::int32_t& points = AttackPoints<Us>();
+    // The queen is worth more while the enemy king is the more exposed one.
+    const bool moreExposed = KingDanger<Us>() + 4 < KingDanger<Them<Us>>();
     int v = 0;
     for (Bitboard queens = own.Queens; queens;) {
         const int q = PopFirstBit(queens);
         v += SideTables[Us][QueenTable][q];
         if (SeventhRankMatters<Us>(q) && (RankAttacksOf(q) & own.Rooks)) v += 10;
-        // The queen is worth more while the enemy king is the more exposed one.
-        if (KingDanger<Us>() + 4 < KingDanger<Them<Us>>()) v += 30;
+        if (moreExposed) v += 30;
 
         const int d = (own.Pawns & Ahead<Us>(q)) ? 7 : FileDistance[q][enemyKing];
         const int byFile = QueenFilePoints[d];

@@ -2,6 +2,7 @@
 // opening development term.
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
+#include "engine/eval/balance.h"
 #include "engine/eval/constants.h"
 #include "engine/eval/score.h"
 #include "engine/interface/options.h"
@@ -9,40 +10,9 @@
 
 namespace zarn {
 
-int MaterialImbalance() {
-    const SideRecord& w = Sides[White];
-    const SideRecord& b = Sides[Black];
-    if (w.PieceMaterial < 4 && b.PieceMaterial < 4) return 0;
+int MaterialImbalance() { return TradeImbalance(); }
 
-    const int x = Options.MaterialTrade;
-    const int mw = w.MinorCount, mb = b.MinorCount;
-    const int majorW = w.MajorCount, majorB = b.MajorCount;
-    const bool whiteQueenOnly = w.Queens && !b.Queens;
-    const bool blackQueenOnly = b.Queens && !w.Queens;
-
-    if (mw == mb) {
-        if (majorW == majorB) return whiteQueenOnly ? x : blackQueenOnly ? -x : 0;
-        return majorW > majorB ? x : -x;
-    }
-    if (majorW == majorB) return mw > mb ? x : -x;
-    // A major piece against minor pieces: the side with the major piece needs more than one minor
-    // piece's worth to be worse off.
-    if (majorB == majorW + 1) {
-        if (mw >= mb + 2) return x;
-        if (mw <= mb) return 0;
-        return blackQueenOnly ? -(x / 2) : 0;
-    }
-    if (majorW == majorB + 1) {
-        if (mb >= mw + 2) return -x;
-        if (mb <= mw) return 0;
-        return whiteQueenOnly ? x / 2 : 0;
-    }
-    if (majorB == majorW + 2) return mw >= mb + 3 ? x : 0;
-    if (majorW == majorB + 2) return mb >= mw + 3 ? -x : 0;
-    return 0;
-}
-
-int MaterialBalance() { return Sides[White].Material - Sides[Black].Material + MaterialImbalance(); }
+int MaterialBalance() { return InlineMaterialBalance(); }
 
 namespace {
 

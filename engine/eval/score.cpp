@@ -6,6 +6,7 @@
 
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
+#include "engine/eval/balance.h"
 #include "engine/eval/pawns.h"
 #include "engine/eval/pieces.h"
 #include "engine/eval/tables.h"
@@ -98,7 +99,7 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
     }
     const bool restricted = mask != (WhiteCanWin | BlackCanWin);
 
-    int s = MaterialBalance();
+    int s = InlineMaterialBalance();
     if constexpr (Trace) {
         trace->mask = mask;
         trace->Add("material", {w.Material, b.Material});

@@ -284,7 +284,9 @@ int KingAttackBlack() {
     return AttackWeight[WhiteKingDanger] * BlackOffensive[OffensiveIndex(BlackAttackPoints)] / 16;
 }
 
-PieceTermParts PieceTerms(bool endgame) {
+namespace {
+
+[[gnu::always_inline]] inline PieceTermParts PieceTermsOf(bool endgame) {
     PieceTermParts parts;
     parts.knights = {KnightTermOf<White>(), KnightTermOf<Black>()};
     parts.bishops = {BishopTermOf<White>(endgame), BishopTermOf<Black>(endgame)};
@@ -293,6 +295,12 @@ PieceTermParts PieceTerms(bool endgame) {
     parts.attack = {KingAttackWhite(), KingAttackBlack()};
     return parts;
 }
+
+}  // namespace
+
+PieceTermParts PieceTerms(bool endgame) { return PieceTermsOf(endgame); }
+
+int PieceTermsNet(bool endgame) { return PieceTermsOf(endgame).Net(); }
 
 template int KnightTerm<White>();
 template int KnightTerm<Black>();

@@ -26,5 +26,7 @@ struct PieceTermParts {
     constexpr int Net() const { return knights.Net() + bishops.Net() + rooks.Net() + queens.Net() + attack.Net(); }
 };
 PieceTermParts PieceTerms(bool endgame);
+// Their net sum alone: the same terms, returned in a register.
+int PieceTermsNet(bool endgame);
 
 }  // namespace zarn

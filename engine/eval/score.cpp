@@ -160,9 +160,9 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
         return s;
     }
 
-    const PieceTermParts pieces = PieceTerms(endgame);
-    s += pieces.Net();
     if constexpr (Trace) {
+        const PieceTermParts pieces = PieceTerms(endgame);
+        s += pieces.Net();
         trace->Add("knights", pieces.knights);
         trace->Add("bishops", pieces.bishops);
         trace->Add("rooks", pieces.rooks);
@@ -170,6 +170,8 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
         trace->Add("king attack", pieces.attack);
         trace->whiteAttackPoints = WhiteAttackPoints;
         trace->blackAttackPoints = BlackAttackPoints;
+    } else {
+        s += PieceTermsNet(endgame);
     }
 
     const int scaled = ScaleOppositeBishops(s);

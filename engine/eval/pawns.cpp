@@ -89,6 +89,14 @@ SideFacts ScoreSidePawns(Bitboard own, Bitboard enemy) {
     return facts;
 }
 
+// The files holding at least one member of a set, as a file set (a = bit 0).
+constexpr unsigned FilesOf(Bitboard b) {
+    b |= b >> 32;
+    b |= b >> 16;
+    b |= b >> 8;
+    return static_cast<unsigned>(b & 255);
+}
+
 // Shelter of one wing (files first..first+2, the middle one being g or b) for the side Us.
 template <int Us>
 int Shelter(Bitboard own, Bitboard enemy, int first) {
@@ -195,11 +203,7 @@ SideParts PawnStructureParts(PawnHashEntry& entry) {
     const SideFacts white = ScoreSidePawns<White>(wp, bp);
     const SideFacts black = ScoreSidePawns<Black>(bp, wp);
 
-    std::uint8_t open = 0;
-    for (int file = 0; file < 8; ++file)
-        if (!((wp | bp) & FileMask[file])) open = static_cast<std::uint8_t>(open | (1u << file));
-
-    entry.OpenFiles = open;
+    entry.OpenFiles = static_cast<std::uint8_t>(~FilesOf(wp | bp) & 255);
     entry.WhitePassedFiles = white.passedFiles;
     entry.WhiteKingSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 5));
     entry.WhiteQueenSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 0));

@@ -1,6 +1,9 @@
 // Knights, bishops, rooks and queens, and the king attack term they feed.
 #include "engine/eval/pieces.h"
 
+#include <array>
+#include <cstdint>
+
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/eval/constants.h"
@@ -37,6 +40,18 @@ std::uint8_t PassedFiles(const PawnHashEntry& entry) {
 inline unsigned RankReachFiles(int square) {
     return static_cast<unsigned>((RankAttacksOf(square) >> (8 * RankOf(square))) & 255);
 }
+
+// Attack points of a rook or queen: the better of the file-distance and the king-distance value, by
+// [file distance, 7 when an own pawn blocks][king distance].
+using PointsByDistances = std::array<std::array<std::int8_t, 8>, 8>;
+constexpr PointsByDistances BetterOf(const std::int32_t (&byFile)[8], const std::int32_t (&byDistance)[8]) {
+    PointsByDistances t{};
+    for (int f = 0; f < 8; ++f)
+        for (int d = 0; d < 8; ++d) t[f][d] = static_cast<std::int8_t>(byFile[f] > byDistance[d] ? byFile[f] : byDistance[d]);
+    return t;
+}
+inline constexpr PointsByDistances RookPoints = BetterOf(RookFilePoints, RookAttackPoints);
+inline constexpr PointsByDistances QueenPoints = BetterOf(QueenFilePoints, QueenAttackPoints);
 
 inline Bitboard SquaresOfColour(int square) { return DarkSquare[square] ? DarkSquares : LightSquares; }
 
@@ -204,9 +219,7 @@ template <int Us>
             if (RankAttacksOf(q) & (own.Rooks | own.Queens)) v += 16;
         }
 
-        const int byFile = RookFilePoints[d];
-        const int byDistance = RookAttackPoints[Distance[q][enemyKing]];
-        points += byFile > byDistance ? byFile : byDistance;
+        points += RookPoints[d][Distance[q][enemyKing]];
     }
     AttackPoints<Us>() += points;
     return v;
@@ -228,9 +241,7 @@ template <int Us>
         if (moreExposed) v += 30;
 
         const int d = (own.Pawns & Ahead<Us>(q)) ? 7 : FileDistance[q][enemyKing];
-        const int byFile = QueenFilePoints[d];
-        const int byDistance = QueenAttackPoints[Distance[q][enemyKing]];
-        points += byFile > byDistance ? byFile : byDistance;
+        points += QueenPoints[d][Distance[q][enemyKing]];
 
         // A queen on the far wing from the enemy king, with many pawns still on the board.
         if (own.PawnCount > 4) {

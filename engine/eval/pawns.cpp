@@ -25,7 +25,6 @@ void* DefaultAllocate(std::size_t bytes) { return platform::AllocateZeroedPages(
 
 // Used in place of a table entry while no table exists; always recomputed.
 PawnHashEntry scratchEntry;
-PawnHashEntry* currentEntry = &scratchEntry;
 
 using namespace relative;
 
@@ -188,8 +187,7 @@ bool AllocatePawnHash() {
 void FreePawnHash() {
     platform::FreeZeroedPages(PawnHashTable, PawnHashBytes);
     PawnHashTable = nullptr;
-    currentEntry = &scratchEntry;
-    CurrentPawnEntry = currentEntry;
+    CurrentPawnEntry = &scratchEntry;
 }
 
 void ClearPawnHash() {
@@ -219,10 +217,12 @@ SideParts PawnStructureParts(PawnHashEntry& entry) {
 }
 
 int ScorePawnStructure(int ply) {
-    PawnHashEntry& entry = *currentEntry;
+    const Key key = SearchStack[ply].PawnKey;
+    PawnHashEntry& entry = PawnHashTable ? PawnHashTable[key % PawnHashEntries] : scratchEntry;
+    CurrentPawnEntry = &entry;
     entry = PawnHashEntry{};
     const SideParts parts = PawnStructureParts(entry);
-    entry.Key = SearchStack[ply].PawnKey;
+    entry.Key = key;
     return parts.Net();
 }
 
@@ -239,25 +239,6 @@ int BareKingRace() {
     return 0;
 }
 
-int EvaluatePawns(int ply) {
-    const Key key = SearchStack[ply].PawnKey;
-    int s;
-    if (PawnHashTable) {
-        currentEntry = &PawnHashTable[key % PawnHashEntries];
-        CurrentPawnEntry = currentEntry;
-        s = currentEntry->Key == key ? currentEntry->Score : ScorePawnStructure(ply);
-    } else {
-        currentEntry = &scratchEntry;
-        CurrentPawnEntry = currentEntry;
-        s = ScorePawnStructure(ply);
-    }
-
-    // Without passed pawns the extras are zero.
-    if (currentEntry->WhitePassedFiles | currentEntry->BlackPassedFiles) s += PassedPawnExtras().Net();
-
-    if (Sides[White].PieceMaterial == 0 && currentEntry->BlackPassedFiles) return s + BareKingRace();
-    if (Sides[Black].PieceMaterial == 0 && currentEntry->WhitePassedFiles) return s + BareKingRace();
-    return s;
-}
+int EvaluatePawns(int ply) { return InlineEvaluatePawns(ply); }
 
 }  // namespace zarn

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/board/board.h"
 #include "engine/board/types.h"
 #include "engine/eval/trace.h"
+#include "engine/search/stack.h"
 
 namespace zarn {
 
@@ -68,5 +70,25 @@ int BareKingRace();
 SideParts PawnStructureParts(PawnHashEntry& entry);
 // Blocked passed pawns and king support, read from the current entry.
 SideParts PassedPawnExtras();
+
+// EvaluatePawns written inline, so that the evaluation driver pays no call on a hash hit.
+inline int InlineEvaluatePawns(int ply) {
+    const Key key = SearchStack[ply].PawnKey;
+    const PawnHashEntry* entry = PawnHashTable ? PawnHashTable + key % PawnHashEntries : nullptr;
+    int s;
+    if (entry && entry->Key == key) {
+        CurrentPawnEntry = entry;
+        s = entry->Score;
+    } else {
+        s = ScorePawnStructure(ply);
+        entry = CurrentPawnEntry;
+    }
+    // Without passed pawns the extras are zero.
+    if (entry->WhitePassedFiles | entry->BlackPassedFiles) s += PassedPawnExtras().Net();
+
+    if (Sides[White].PieceMaterial == 0 && entry->BlackPassedFiles) return s + BareKingRace();
+    if (Sides[Black].PieceMaterial == 0 && entry->WhitePassedFiles) return s + BareKingRace();
+    return s;
+}
 
 }  // namespace zarn

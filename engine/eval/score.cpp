@@ -117,7 +117,7 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
         return Finish<Trace>(s, mask, trace);
     }
 
-    const int pawns = EvaluatePawns(ply);
+    const int pawns = InlineEvaluatePawns(ply);
     s += pawns;
     if constexpr (Trace) {
         PawnHashEntry fresh;

@@ -169,6 +169,7 @@ template <int Us>
     const PawnHashEntry& entry = *CurrentPawnEntry;
     const std::uint8_t ownPassed = PassedFiles<Us>(entry);
     const std::uint8_t enemyPassed = PassedFiles<Them<Us>>(entry);
+    const unsigned openFiles = entry.OpenFiles;
     int v = 0;
     int points = 0;
     for (Bitboard rooks = own.Rooks; rooks;) {
@@ -202,7 +203,7 @@ template <int Us>
         // Open and half-open files; d is the file distance to the enemy king, 7 when an own pawn blocks.
         int d;
         if ((own.Pawns | enemy.Pawns) & FileMask[file]) {
-            if (entry.OpenFiles && !(RankReachFiles(q) & entry.OpenFiles)) v -= 12;
+            if (openFiles && !(RankReachFiles(q) & openFiles)) v -= 12;
             if (own.Pawns & FileMask[file]) {
                 d = (own.Pawns & Ahead<Us>(q)) ? 7 : FileDistance[q][enemyKing];
             } else {
@@ -230,7 +231,8 @@ template <int Us>
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
-    std::int32_t& points = AttackPoints<Us>();
+    // The side's running total: the clamps below bound what the earlier terms gathered as well.
+    std::int32_t points = AttackPoints<Us>();
     // The queen is worth more while the enemy king is the more exposed one.
     const bool moreExposed = KingDanger<Us>() + 4 < KingDanger<Them<Us>>();
     int v = 0;
@@ -257,6 +259,7 @@ template <int Us>
             }
         }
     }
+    AttackPoints<Us>() = points;
     return v;
 }
 

@@ -1,7 +1,9 @@
 // Pawn structure scoring, its hash table, passed-pawn extras and the bare-king race.
 #include "engine/eval/pawns.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "engine/board/board.h"
@@ -96,35 +98,51 @@ constexpr unsigned FilesOf(Bitboard b) {
     return static_cast<unsigned>(b & 255);
 }
 
-// Shelter of one wing (files first..first+2, the middle one being g or b) for the side Us.
-template <int Us>
-int Shelter(Bitboard own, Bitboard enemy, int first) {
-    const int second = Us == White ? 1 : 6;
-    const int third = Us == White ? 2 : 5;
-    const int middle = first + 1;
+// Shelter of one wing by its three files, bit i standing for file first + i (the middle file, g or b,
+// is bit 1): files with an own pawn, files with an enemy pawn, own pawns on the second rank and own
+// pawns on the third rank, as the side sees the ranks.
+constexpr int WingShelter(unsigned ours, unsigned theirs, unsigned second, unsigned third) {
     int open = 0, exposed = 0, semi = 0, defects = 0;
-    for (int file = first; file < first + 3; ++file) {
-        const bool ours = own & FileMask[file];
-        const bool theirs = enemy & FileMask[file];
-        if (!ours && !theirs)
+    for (int i = 0; i < 3; ++i) {
+        const bool own = (ours >> i) & 1;
+        const bool enemy = (theirs >> i) & 1;
+        if (!own && !enemy)
             ++open;
-        else if (!ours)
+        else if (!own)
             ++exposed;
-        else if (!theirs)
+        else if (!enemy)
             ++semi;
-        if (ours && !(own & SetMask[MakeSquare(file, second)])) {
-            const bool advanced = own & SetMask[MakeSquare(file, third)];
-            if (file == middle)
+        if (own && !((second >> i) & 1)) {
+            const bool advanced = (third >> i) & 1;
+            if (i == 1)
                 defects += advanced ? 2 : 3;
             else
                 defects += advanced ? 1 : 2;
         }
     }
     // A pawn chain like g3 with f3 or h3 still covers the king fairly well.
-    if (defects > 0 && (own & SetMask[MakeSquare(middle, third)]) &&
-        (own & (SetMask[MakeSquare(first, third)] | SetMask[MakeSquare(first + 2, third)])))
-        --defects;
+    if (defects > 0 && ((third >> 1) & 1) && (third & 5)) --defects;
     return ShelterOpen[open] + ShelterSemiOpen[exposed] + ShelterSemiOpen[semi] / 2 + ShelterDefects[defects];
+}
+
+// WingShelter by the four three-bit sets packed as ours | theirs << 3 | second << 6 | third << 9.
+inline constexpr auto WingShelterTable = [] {
+    std::array<std::uint8_t, 4096> t{};
+    for (unsigned index = 0; index < 4096; ++index)
+        t[index] = static_cast<std::uint8_t>(WingShelter(index & 7, (index >> 3) & 7, (index >> 6) & 7, index >> 9));
+    return t;
+}();
+
+// Shelter of one wing (files first..first+2, the middle one being g or b) for the side Us; ownFiles and
+// enemyFiles are the file sets of the two sides' pawns.
+template <int Us>
+int Shelter(Bitboard own, unsigned ownFiles, unsigned enemyFiles, int first) {
+    constexpr int second = Us == White ? 1 : 6;
+    constexpr int third = Us == White ? 2 : 5;
+    const unsigned index = ((ownFiles >> first) & 7) | (((enemyFiles >> first) & 7) << 3) |
+                           ((static_cast<unsigned>(own >> (8 * second + first)) & 7) << 6) |
+                           ((static_cast<unsigned>(own >> (8 * third + first)) & 7) << 9);
+    return WingShelterTable[index];
 }
 
 // Blocked passed pawns and king support for the passed files of Us.
@@ -201,15 +219,17 @@ SideParts PawnStructureParts(PawnHashEntry& entry) {
     const SideFacts white = ScoreSidePawns<White>(wp, bp);
     const SideFacts black = ScoreSidePawns<Black>(bp, wp);
 
-    entry.OpenFiles = static_cast<std::uint8_t>(~FilesOf(wp | bp) & 255);
+    const unsigned whiteFiles = FilesOf(wp);
+    const unsigned blackFiles = FilesOf(bp);
+    entry.OpenFiles = static_cast<std::uint8_t>(~(whiteFiles | blackFiles) & 255);
     entry.WhitePassedFiles = white.passedFiles;
-    entry.WhiteKingSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 5));
-    entry.WhiteQueenSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, bp, 0));
+    entry.WhiteKingSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, whiteFiles, blackFiles, 5));
+    entry.WhiteQueenSideShelter = static_cast<std::uint8_t>(Shelter<White>(wp, whiteFiles, blackFiles, 0));
     entry.WhitePawnsOnLight = white.onLight;
     entry.WhitePawnsOnDark = white.onDark;
     entry.BlackPassedFiles = black.passedFiles;
-    entry.BlackKingSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, wp, 5));
-    entry.BlackQueenSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, wp, 0));
+    entry.BlackKingSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, blackFiles, whiteFiles, 5));
+    entry.BlackQueenSideShelter = static_cast<std::uint8_t>(Shelter<Black>(bp, blackFiles, whiteFiles, 0));
     entry.BlackPawnsOnLight = black.onLight;
     entry.BlackPawnsOnDark = black.onDark;
     entry.Score = static_cast<std::int16_t>(white.score - black.score);

@@ -4,6 +4,7 @@
 #include "engine/board/tables.h"
 #include "engine/eval/balance.h"
 #include "engine/eval/constants.h"
+#include "engine/eval/development.h"
 #include "engine/eval/score.h"
 #include "engine/interface/options.h"
 #include "engine/moves/uint64.h"
@@ -114,27 +115,7 @@ int PawnlessEndgame() {
     return 0;
 }
 
-namespace {
-
-// The size of a set that seldom has more than one member, one step per member.
-inline int SparseCount(Bitboard b) {
-    int n = 0;
-    for (; b; b &= b - 1) ++n;
-    return n;
-}
-
-}  // namespace
-
-SideParts DevelopmentParts() {
-    SideParts parts;
-    parts.white -= 15 * SparseCount(Sides[White].Queens & ~SetMask[D1]);
-    parts.black -= 15 * SparseCount(Sides[Black].Queens & ~SetMask[D8]);
-    const bool whiteLost = MoveCount[E1] != 0 || (MoveCount[A1] != 0 && MoveCount[H1] != 0);
-    const bool blackLost = MoveCount[E8] != 0 || (MoveCount[A8] != 0 && MoveCount[H8] != 0);
-    if (!Sides[White].Castled && whiteLost) parts.white -= 35;
-    if (!Sides[Black].Castled && blackLost) parts.black -= 35;
-    return parts;
-}
+SideParts DevelopmentParts() { return InlineDevelopmentParts(); }
 
 int Development() { return DevelopmentParts().Net(); }
 

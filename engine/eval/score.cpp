@@ -7,6 +7,7 @@
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/eval/balance.h"
+#include "engine/eval/development.h"
 #include "engine/eval/pawns.h"
 #include "engine/eval/pieces.h"
 #include "engine/eval/tables.h"
@@ -141,7 +142,7 @@ int EvaluateImpl(int side, int alpha, int beta, int ply, EvalTrace* trace) {
             trace->Add("king safety", {-WhiteSafety[WhiteKingDanger], -BlackSafety[BlackKingDanger]});
     }
     if (GamePhase == OpeningPhase) {
-        const SideParts development = DevelopmentParts();
+        const SideParts development = InlineDevelopmentParts();
         s += development.Net();
         if constexpr (Trace) trace->Add("development", development);
     }

@@ -79,6 +79,8 @@ template <int Us>
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
+    // Distances are symmetric: the enemy king's rows give each piece's distance to it.
+    const std::uint8_t* const kingDistance = Distance[enemyKing];
     int v = 0;
     int points = 0;
     for (Bitboard knights = own.Knights; knights;) {
@@ -95,7 +97,7 @@ template <int Us>
             }
             if (InFrontOfD6OrE6<Us>(q)) v += 12;
         }
-        points += KnightAttackPoints[Distance[q][enemyKing]];
+        points += KnightAttackPoints[kingDistance[q]];
     }
     AttackPoints<Us>() += points;
     return v;
@@ -106,6 +108,8 @@ template <int Us>
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
+    // Distances are symmetric: the enemy king's rows give each piece's distance to it.
+    const std::uint8_t* const kingDistance = Distance[enemyKing];
     int v = 0;
     int points = 0;
     for (Bitboard bishops = own.Bishops; bishops;) {
@@ -117,7 +121,7 @@ template <int Us>
         if (InFrontOfD6OrE6<Us>(q) && SideTables[Us][KnightOutpostTable][q] > 0 &&
             !(enemy.Pawns & AdjacentFilesAhead<Us>(q)))
             v += 12;
-        points += BishopAttackPoints[Distance[q][enemyKing]];
+        points += BishopAttackPoints[kingDistance[q]];
     }
     AttackPoints<Us>() += points;
     if (!own.Bishops) return v;
@@ -166,6 +170,9 @@ template <int Us>
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
+    // Distances are symmetric: the enemy king's rows give each piece's distance to it.
+    const std::uint8_t* const kingDistance = Distance[enemyKing];
+    const std::uint8_t* const kingFileDistance = FileDistance[enemyKing];
     const PawnHashEntry& entry = *CurrentPawnEntry;
     const std::uint8_t ownPassed = PassedFiles<Us>(entry);
     const std::uint8_t enemyPassed = PassedFiles<Them<Us>>(entry);
@@ -205,14 +212,14 @@ template <int Us>
         if ((own.Pawns | enemy.Pawns) & FileMask[file]) {
             if (openFiles && !(RankReachFiles(q) & openFiles)) v -= 12;
             if (own.Pawns & FileMask[file]) {
-                d = (own.Pawns & Ahead<Us>(q)) ? 7 : FileDistance[q][enemyKing];
+                d = (own.Pawns & Ahead<Us>(q)) ? 7 : kingFileDistance[q];
             } else {
                 v += 5;
-                d = FileDistance[q][enemyKing];
+                d = kingFileDistance[q];
             }
         } else {
             v += 24;
-            d = FileDistance[q][enemyKing];
+            d = kingFileDistance[q];
         }
 
         if (SeventhRankMatters<Us>(q)) {
@@ -220,7 +227,7 @@ template <int Us>
             if (RankAttacksOf(q) & (own.Rooks | own.Queens)) v += 16;
         }
 
-        points += RookPoints[d][Distance[q][enemyKing]];
+        points += RookPoints[d][kingDistance[q]];
     }
     AttackPoints<Us>() += points;
     return v;
@@ -231,6 +238,9 @@ template <int Us>
     const SideRecord& own = Sides[Us];
     const SideRecord& enemy = Sides[Them<Us>];
     const int enemyKing = enemy.KingSquare;
+    // Distances are symmetric: the enemy king's rows give each piece's distance to it.
+    const std::uint8_t* const kingDistance = Distance[enemyKing];
+    const std::uint8_t* const kingFileDistance = FileDistance[enemyKing];
     // The side's running total: the clamps below bound what the earlier terms gathered as well.
     std::int32_t points = AttackPoints<Us>();
     // The queen is worth more while the enemy king is the more exposed one.
@@ -242,8 +252,8 @@ template <int Us>
         if (SeventhRankMatters<Us>(q) && (RankAttacksOf(q) & own.Rooks)) v += 10;
         if (moreExposed) v += 30;
 
-        const int d = (own.Pawns & Ahead<Us>(q)) ? 7 : FileDistance[q][enemyKing];
-        points += QueenPoints[d][Distance[q][enemyKing]];
+        const int d = (own.Pawns & Ahead<Us>(q)) ? 7 : kingFileDistance[q];
+        points += QueenPoints[d][kingDistance[q]];
 
         // A queen on the far wing from the enemy king, with many pawns still on the board.
         if (own.PawnCount > 4) {

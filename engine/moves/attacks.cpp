@@ -64,51 +64,48 @@ constexpr PastTables BuildPastTables() {
 }
 inline constexpr PastTables Past = BuildPastTables();
 
-// One capture of the exchange by the colour Mover: its cheapest attacker takes on the target, which
-// records the gain of the capture, makes that attacker the piece standing there and opens the line
-// behind it. False when Mover has no attacker left.
-struct Exchange {
-    int to;
-    Bitboard attackers;
-    Bitboard occupied;
-    Bitboard xraySliders;  // sliders on a line through the target that fits their kind
-    int standing;          // value of the piece on the target
-    int n = 1;
-    int gain[64];
+// Exchange value of the piece with a signed mailbox code (-King .. King), either colour.
+constexpr int CodeValue[2 * King + 1] = {PieceValue[6], PieceValue[5], PieceValue[4], PieceValue[3], PieceValue[2],
+                                         PieceValue[1], PieceValue[0], PieceValue[1], PieceValue[2], PieceValue[3],
+                                         PieceValue[4], PieceValue[5], PieceValue[6]};
+inline int ValueOn(int square) { return CodeValue[Board[square] + King]; }
 
-    // The slider, of either colour, that stands first past the square on the line from the target
-    // joins the attackers.
-    void OpenLineBehind(int square) {
+// The lines through one target square during its exchange.
+struct TargetLines {
+    int to;
+    Bitboard occupied;
+    Bitboard sliders;  // sliders on a line through the target that fits their kind
+
+    // The attackers with the slider, of either colour, added that stands first past the square on
+    // the line from the target, found on the board as it stands.
+    Bitboard OpenBehind(int square, Bitboard attackers) const {
         const Bitboard past = Past.past[Past.direction[to][square]][square];
-        if (!(past & xraySliders)) return;
+        if (!(past & sliders)) return attackers;
         const Bitboard blockers = past & occupied;
         const Bitboard nearest =
             square > to ? blockers & (0 - blockers) : Bitboard{1} << (63 - std::countl_zero(blockers));
-        attackers |= nearest & xraySliders;
-    }
-
-    template <int Mover>
-    bool Capture() {
-        const SideRecord& side = Sides[Mover];
-        const Bitboard own = attackers & side.Occupied;
-        if (!own || n >= 64) return false;
-        int square;
-        int value;
-        if (const Bitboard found = own & side.Pawns) square = FirstBit(found), value = PieceValue[Pawn];
-        else if (const Bitboard found = own & side.Knights) square = FirstBit(found), value = PieceValue[Knight];
-        else if (const Bitboard found = own & side.Bishops) square = FirstBit(found), value = PieceValue[Bishop];
-        else if (const Bitboard found = own & side.Rooks) square = FirstBit(found), value = PieceValue[Rook];
-        else if (const Bitboard found = own & side.Queens) square = FirstBit(found), value = PieceValue[Queen];
-        else square = side.KingSquare, value = PieceValue[King];  // the king is all that is left
-        gain[n] = standing - gain[n - 1];
-        standing = value;
-        attackers &= ClearMask[square];
-        OpenLineBehind(square);
-        ++n;
-        return true;
+        return attackers | (nearest & sliders);
     }
 };
 
+// The cheapest attacker of colour Mover in the set, its square and value; false when it has none.
+template <int Mover>
+inline bool CheapestAttacker(Bitboard attackers, int& square, int& value) {
+    const SideRecord& side = Sides[Mover];
+    const Bitboard own = attackers & side.Occupied;
+    if (!own) return false;
+    if (const Bitboard found = own & side.Pawns) square = FirstBit(found), value = PieceValue[Pawn];
+    else if (const Bitboard found = own & side.Knights) square = FirstBit(found), value = PieceValue[Knight];
+    else if (const Bitboard found = own & side.Bishops) square = FirstBit(found), value = PieceValue[Bishop];
+    else if (const Bitboard found = own & side.Rooks) square = FirstBit(found), value = PieceValue[Rook];
+    else if (const Bitboard found = own & side.Queens) square = FirstBit(found), value = PieceValue[Queen];
+    else square = side.KingSquare, value = PieceValue[King];  // only the king joins the set besides
+    return true;
+}
+
+// The exchange as a search with a window: the captures alternate, each side may stop instead of
+// recapturing, and a capture whose gain already settles the value ends it. This gives the value of
+// the list of gains folded from its end, without the list.
 template <int Side>
 int StaticExchangeOf(int from, int to) {
     constexpr int Them = 1 - Side;
@@ -117,29 +114,45 @@ int StaticExchangeOf(int from, int to) {
     const Bitboard queens = white.Queens | black.Queens;
     const Bitboard diagonal = white.Bishops | black.Bishops | queens;
     const Bitboard straight = white.Rooks | black.Rooks | queens;
-
-    Exchange x;
-    x.to = to;
-    x.occupied = white.Occupied | black.Occupied;
     const Bitboard diagonalSliders = diagonal & DiagonalLines[to];
     const Bitboard straightSliders = straight & StraightLines[to];
-    x.xraySliders = diagonalSliders | straightSliders;
+    const TargetLines lines{to, white.Occupied | black.Occupied, diagonalSliders | straightSliders};
+
     Bitboard attackers = (BlackPawnAttacks[to] & white.Pawns) | (WhitePawnAttacks[to] & black.Pawns) |
-                         (KnightAttacks[to] & (white.Knights | black.Knights)) |
-                         (KingAttacks[to] & (KingSetOf<White>() | KingSetOf<Black>()));
+                         (KnightAttacks[to] & (white.Knights | black.Knights));
     if (diagonalSliders) attackers |= BishopAttacksOf(to) & diagonalSliders;
     if (straightSliders) attackers |= RookAttacksOf(to) & straightSliders;
-    x.attackers = attackers & ClearMask[from];
-    x.OpenLineBehind(from);
+    // A king stands next to the target only where a piece of no other kind does.
+    if (KingAttacks[to] & lines.occupied & ~(white.Pawns | black.Pawns | white.Knights | black.Knights | diagonal | straight))
+        attackers |= KingAttacks[to] & (KingSetOf<White>() | KingSetOf<Black>());
+    attackers = lines.OpenBehind(from, attackers & ClearMask[from]);
 
-    x.gain[0] = PieceValue[std::abs(Board[to])];
-    x.standing = PieceValue[std::abs(Board[from])];
-    while (x.Capture<Them>() && x.Capture<Side>()) {
+    // gain: what the last capture won for its side if the other side stops there; the value lies in
+    // [lower, upper] for the side that started.
+    int gain = ValueOn(to);
+    int standing = ValueOn(from);
+    int lower = -(1 << 30);
+    int upper = gain;
+    int square = 0;
+    int value = 0;
+    // A board holds at most 62 pieces besides the two of the first capture: the bound only makes
+    // the end certain.
+    for (int pairs = 0; pairs < 32; ++pairs) {
+        if (!CheapestAttacker<Them>(attackers, square, value)) return upper;
+        gain = standing - gain;
+        standing = value;
+        if (-gain >= upper) return upper;
+        if (-gain > lower) lower = -gain;
+        attackers = lines.OpenBehind(square, attackers & ClearMask[square]);
+
+        if (!CheapestAttacker<Side>(attackers, square, value)) return lower;
+        gain = standing - gain;
+        standing = value;
+        if (gain <= lower) return lower;
+        if (gain < upper) upper = gain;
+        attackers = lines.OpenBehind(square, attackers & ClearMask[square]);
     }
-    int* gain = x.gain;
-    for (int k = x.n - 1; k >= 1; --k)
-        if (gain[k] > -gain[k - 1]) gain[k - 1] = -gain[k];
-    return gain[0];
+    return upper;
 }
 
 }  // namespace

@@ -74,11 +74,12 @@ inline int ValueOn(int square) { return CodeValue[Board[square] + King]; }
 struct TargetLines {
     int to;
     Bitboard occupied;
-    Bitboard sliders;  // sliders on a line through the target that fits their kind
+    Bitboard sliders;  // sliders behind others on a line through the target that fits their kind
 
     // The attackers with the slider, of either colour, added that stands first past the square on
     // the line from the target, found on the board as it stands.
     Bitboard OpenBehind(int square, Bitboard attackers) const {
+        if (!sliders) return attackers;
         const Bitboard past = Past.past[Past.direction[to][square]][square];
         if (!(past & sliders)) return attackers;
         const Bitboard blockers = past & occupied;
@@ -116,15 +117,16 @@ int StaticExchangeOf(int from, int to) {
     const Bitboard straight = white.Rooks | black.Rooks | queens;
     const Bitboard diagonalSliders = diagonal & DiagonalLines[to];
     const Bitboard straightSliders = straight & StraightLines[to];
-    const TargetLines lines{to, white.Occupied | black.Occupied, diagonalSliders | straightSliders};
+    TargetLines lines{to, white.Occupied | black.Occupied, diagonalSliders | straightSliders};
 
     Bitboard attackers = (BlackPawnAttacks[to] & white.Pawns) | (WhitePawnAttacks[to] & black.Pawns) |
                          (KnightAttacks[to] & (white.Knights | black.Knights));
     if (diagonalSliders) attackers |= BishopAttacksOf(to) & diagonalSliders;
     if (straightSliders) attackers |= RookAttacksOf(to) & straightSliders;
-    // A king stands next to the target only where a piece of no other kind does.
-    if (KingAttacks[to] & lines.occupied & ~(white.Pawns | black.Pawns | white.Knights | black.Knights | diagonal | straight))
+    if (KingAttacks[to] & (SetMask[white.KingSquare] | SetMask[black.KingSquare]))
         attackers |= KingAttacks[to] & (KingSetOf<White>() | KingSetOf<Black>());
+    // A slider that joins later stands behind another piece: it cannot be a direct attacker.
+    lines.sliders &= ~attackers;
     attackers = lines.OpenBehind(from, attackers & ClearMask[from]);
 
     // gain: what the last capture won for its side if the other side stops there; the value lies in

@@ -1,6 +1,7 @@
 // Static exchange on one square, x-ray attackers included.
 #include "engine/moves/attacks.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 
@@ -128,6 +129,9 @@ int StaticExchangeOf(int from, int to) {
     // A slider that joins later stands behind another piece: it cannot be a direct attacker.
     lines.sliders &= ~attackers;
     attackers = lines.OpenBehind(from, attackers & ClearMask[from]);
+    // The loop reads the piece sets afresh: a compiler that kept all ten from the lines above would
+    // park them on the stack, which costs more than the reads.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
 
     // gain: what the last capture won for its side if the other side stops there; the value lies in
     // [lower, upper] for the side that started.

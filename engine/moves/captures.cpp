@@ -14,11 +14,11 @@ void GenerateCaptures(int ply) {
     const Bitboard empty = ~(us.Occupied | enemy);
     MoveWriter out{MoveStart(ply)};
 
-    AddPieceMoves<Knight, true>(out, us.Knights, enemy);
-    AddPieceMoves<Bishop, true>(out, us.Bishops, enemy);
-    AddPieceMoves<Rook, true>(out, us.Rooks, enemy);
-    AddPieceMoves<Queen, true>(out, us.Queens, enemy);
-    AddPieceMoves<King, true>(out, KingSetOf<Side>(), enemy);
+    AddPieceCaptures<Knight>(out, us.Knights, enemy);
+    AddPieceCaptures<Bishop>(out, us.Bishops, enemy);
+    AddPieceCaptures<Rook>(out, us.Rooks, enemy);
+    AddPieceCaptures<Queen>(out, us.Queens, enemy);
+    AddPieceCaptures<King>(out, KingSetOf<Side>(), enemy);
 
     Bitboard pushes = Shift<P::Up>(us.Pawns & P::SeventhRank) & empty;
     while (pushes) {

@@ -97,6 +97,30 @@ inline void AddPieceMoves(MoveWriter& out, Bitboard pieces, Bitboard mask) {
     }
 }
 
+// Captures of every piece of one kind. A slider looks up its attacks only along the lines on which an
+// enemy piece stands at all.
+template <int Kind>
+inline void AddPieceCaptures(MoveWriter& out, Bitboard pieces, Bitboard enemy) {
+    while (pieces) {
+        const int from = PopFirstBit(pieces);
+        Bitboard targets;
+        if constexpr (Kind == Bishop) {
+            if (!(DiagonalLines[from] & enemy)) continue;
+            targets = BishopAttacksOf(from);
+        } else if constexpr (Kind == Rook) {
+            if (!(StraightLines[from] & enemy)) continue;
+            targets = RookAttacksOf(from);
+        } else if constexpr (Kind == Queen) {
+            targets = 0;
+            if (DiagonalLines[from] & enemy) targets |= BishopAttacksOf(from);
+            if (StraightLines[from] & enemy) targets |= RookAttacksOf(from);
+        } else {
+            targets = PieceAttacks<Kind>(from);
+        }
+        AddCaptures(out, MoveBase(from, Kind), targets & enemy);
+    }
+}
+
 // One pawn move to each given promotion kind, in the order given.
 template <int... Kinds>
 inline void AddPromotions(MoveWriter& out, int from, int to, int captured) {

@@ -59,8 +59,21 @@ int CaptureScore(Move move) {
     return StaticExchange(Side, MoveFrom(move), MoveTo(move));
 }
 
+namespace {
+
+// The last moves of a ply, unsorted, from the end of its range.
+Move NextRemaining(PlyRecord& record, int start) {
+    for (int i = record.MoveEnd - 1; i >= start; --i)
+        if (MoveBuffer[i] != 0) {
+            record.MoveEnd = i;
+            return MoveBuffer[i];
+        }
+    return 0;
+}
+
+// The stages before the remaining moves.
 template <int Side>
-Move NextMove(int ply) {
+[[gnu::noinline]] Move NextStagedMove(int ply) {
     PlyRecord& record = SearchStack[ply];
     const int start = MoveStart(ply);
     switch (record.PickerStage) {
@@ -125,15 +138,20 @@ Move NextMove(int ply) {
         }
             [[fallthrough]];
         case StageRemaining:
-            for (int i = record.MoveEnd - 1; i >= start; --i)
-                if (MoveBuffer[i] != 0) {
-                    record.MoveEnd = i;
-                    return MoveBuffer[i];
-                }
-            return 0;
+            return NextRemaining(record, start);
         default:
             return 0;
     }
+}
+
+}  // namespace
+
+template <int Side>
+Move NextMove(int ply) {
+    // Most calls come for the remaining moves, which need no more than a scan.
+    PlyRecord& record = SearchStack[ply];
+    if (record.PickerStage == StageRemaining) return NextRemaining(record, MoveStart(ply));
+    return NextStagedMove<Side>(ply);
 }
 
 template <int Side>

@@ -59,21 +59,8 @@ int CaptureScore(Move move) {
     return StaticExchange(Side, MoveFrom(move), MoveTo(move));
 }
 
-namespace {
-
-// The last moves of a ply, unsorted, from the end of its range.
-Move NextRemaining(PlyRecord& record, int start) {
-    for (int i = record.MoveEnd - 1; i >= start; --i)
-        if (MoveBuffer[i] != 0) {
-            record.MoveEnd = i;
-            return MoveBuffer[i];
-        }
-    return 0;
-}
-
-// The stages before the remaining moves.
 template <int Side>
-[[gnu::noinline]] Move NextStagedMove(int ply) {
+Move NextStagedMove(int ply) {
     PlyRecord& record = SearchStack[ply];
     const int start = MoveStart(ply);
     switch (record.PickerStage) {
@@ -138,20 +125,10 @@ template <int Side>
         }
             [[fallthrough]];
         case StageRemaining:
-            return NextRemaining(record, start);
+            return NextRemainingMove(record, start);
         default:
             return 0;
     }
-}
-
-}  // namespace
-
-template <int Side>
-Move NextMove(int ply) {
-    // Most calls come for the remaining moves, which need no more than a scan.
-    PlyRecord& record = SearchStack[ply];
-    if (record.PickerStage == StageRemaining) return NextRemaining(record, MoveStart(ply));
-    return NextStagedMove<Side>(ply);
 }
 
 template <int Side>
@@ -173,8 +150,8 @@ Move NextEvasion(int ply) {
 
 template int CaptureScore<White>(Move);
 template int CaptureScore<Black>(Move);
-template Move NextMove<White>(int);
-template Move NextMove<Black>(int);
+template Move NextStagedMove<White>(int);
+template Move NextStagedMove<Black>(int);
 template Move NextEvasion<White>(int);
 template Move NextEvasion<Black>(int);
 

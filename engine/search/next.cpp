@@ -43,6 +43,28 @@ int BestHistorySlot(int start, int end) {
     return best;
 }
 
+// BestHistorySlot on the first pass over the quiet moves, which also clears the hash move and the
+// killers (tried already) from the range.
+template <int Side>
+int FirstHistorySlot(int start, int end, const PlyRecord& record) {
+    const Move hashMove = record.HashMove;
+    const Move killer1 = record.Killer1;
+    const Move killer2 = record.Killer2;
+    int best = -1;
+    int bestScore = -MateScore;
+    for (int i = start; i < end; ++i) {
+        const Move move = MoveBuffer[i];
+        if (move == 0) continue;
+        if (move == hashMove || move == killer1 || move == killer2) {
+            MoveBuffer[i] = 0;
+        } else if (History[Side][MoveFromTo(move)] > bestScore) {
+            bestScore = History[Side][MoveFromTo(move)];
+            best = i;
+        }
+    }
+    return best;
+}
+
 Move TakeSlot(int slot) {
     const Move move = MoveBuffer[slot];
     MoveBuffer[slot] = 0;
@@ -109,13 +131,7 @@ Move NextStagedMove(int ply) {
             int slot = -1;
             if (record.QuietPass == 0) {
                 record.QuietPass = 1;
-                // The hash move and the killers were tried already.
-                for (int i = start; i < record.MoveEnd; ++i) {
-                    const Move move = MoveBuffer[i];
-                    if (move != 0 && (move == record.HashMove || move == record.Killer1 || move == record.Killer2))
-                        MoveBuffer[i] = 0;
-                }
-                slot = BestHistorySlot<Side>(start, record.MoveEnd);
+                slot = FirstHistorySlot<Side>(start, record.MoveEnd, record);
             } else if (record.QuietPass < HistoryPicks) {
                 ++record.QuietPass;
                 slot = BestHistorySlot<Side>(start, record.MoveEnd);

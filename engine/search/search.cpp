@@ -11,6 +11,8 @@
 #include "engine/moves/attacks.h"
 #include "engine/moves/buffer.h"
 #include "engine/moves/make.h"
+#include "engine/moves/make_steps.h"
+#include "engine/moves/undo_steps.h"
 #include "engine/moves/moves.h"
 #include "engine/search/extra_limits.h"
 #include "engine/search/hash.h"
@@ -231,7 +233,8 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         if (move == 0) break;
         MakeMoveOf<Side>(move, ply);
         if (AttackedBy<Other>(own.KingSquare)) {
-            UnmakeMoveOf<Side>(move, ply);
+            // Rare: the out-of-line copy keeps the loop short.
+            Side == White ? UnmakeMoveWhite(move, ply) : UnmakeMoveBlack(move, ply);
             continue;
         }
         // The child's tables, fetched while its extensions and evaluation are worked out.

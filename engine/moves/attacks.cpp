@@ -8,21 +8,6 @@
 namespace zarn {
 namespace {
 
-// Ray table index of a step, or -1 for a value that is no step.
-constexpr int RayOfStep(int step) {
-    switch (step) {
-        case 1: return RayEast;
-        case 7: return RayNorthWest;
-        case 8: return RayNorth;
-        case 9: return RayNorthEast;
-        case -1: return RayWest;
-        case -7: return RaySouthEast;
-        case -8: return RaySouth;
-        case -9: return RaySouthWest;
-        default: return -1;
-    }
-}
-
 // The squares that lie past a square on the line from a target through it, for the exchange's
 // x-ray rule. Kept small: a byte per square pair names the direction, one set per direction and
 // square holds the squares past it; direction 8 (no common line) has none.
@@ -163,14 +148,13 @@ int StaticExchangeOf(int from, int to) {
 
 }  // namespace
 
-Bitboard AddXrayAttackers(int square, int step, Bitboard attackers) {
-    const int ray = RayOfStep(step);
-    if (ray < 0) return attackers;
-    const bool straight = step == 1 || step == -1 || step == 8 || step == -8;
-    const Bitboard sliders = Sides[White].Queens | Sides[Black].Queens |
-                             (straight ? Sides[White].Rooks | Sides[Black].Rooks
-                                       : Sides[White].Bishops | Sides[Black].Bishops);
-    return attackers | (LineAttacksOf(square, step) & sliders & Ray[ray][square]);
+Bitboard AddXrayAttackers(int target, int square, Bitboard attackers) {
+    const SideRecord& white = Sides[White];
+    const SideRecord& black = Sides[Black];
+    const Bitboard queens = white.Queens | black.Queens;
+    const Bitboard sliders = ((white.Bishops | black.Bishops | queens) & DiagonalLines[target]) |
+                             ((white.Rooks | black.Rooks | queens) & StraightLines[target]);
+    return TargetLines{target, white.Occupied | black.Occupied, sliders}.OpenBehind(square, attackers);
 }
 
 int StaticExchange(int side, int from, int to) {

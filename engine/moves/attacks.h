@@ -117,9 +117,10 @@ inline int PinnedToKing(int square) {
 inline int PinnedToWhiteKing(int square) { return PinnedToKing<White>(square); }
 inline int PinnedToBlackKing(int square) { return PinnedToKing<Black>(square); }
 
-// The attacker set with the slider of either colour added that stood behind the square just vacated,
-// looking from the target along step (the step that leads from the target towards the square).
-Bitboard AddXrayAttackers(int square, int step, Bitboard attackers);
+// The attacker set with the slider of either colour added that stands first past the square on the
+// line from the target through it, when its kind moves along that line (found on the board as it
+// stands). Unchanged when the two squares share no line.
+Bitboard AddXrayAttackers(int target, int square, Bitboard attackers);
 
 // Material balance, for the capturing side, of the exchange that the capture from -> to starts on
 // the to-square, every attacker of either colour joining cheapest first.

@@ -1,6 +1,8 @@
 // Attack queries, pins and the static exchange.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "engine/board/fen.h"
 #include "engine/moves/attacks.h"
 #include "engine/moves/material.h"
@@ -97,9 +99,28 @@ TEST(StaticExchange, ValuesAnExchangeCheapestAttackerFirst) {
 TEST(StaticExchange, XrayAddsOnlyTheSliderBehindTheVacatedSquare) {
     SetPosition("4k3/8/8/8/8/8/8/R1R1K3 w - -");
     // From the target a1 looking east, c1 stands behind b1 (empty); a1 itself is not part of it.
-    EXPECT_EQ(AddXrayAttackers(B1, 1, 0), SetMask[C1]);
-    EXPECT_EQ(AddXrayAttackers(B1, -1, 0), SetMask[A1]);
-    EXPECT_EQ(AddXrayAttackers(B1, 2, SetMask[H8]), SetMask[H8]);
+    EXPECT_EQ(AddXrayAttackers(A1, B1, 0), SetMask[C1]);
+    EXPECT_EQ(AddXrayAttackers(C1, B1, 0), SetMask[A1]);
+    EXPECT_EQ(AddXrayAttackers(D2, B1, SetMask[H8]), SetMask[H8]);
+
+    // Every pair of squares on a crowded board against a walk along the line: the first piece past
+    // the square joins when it is a slider of that line.
+    SetPosition("r1bqk2r/1p1nbppp/p2p1n2/2pBp1B1/Q3P3/2NP1N2/PPP2PPP/R3K2R w KQkq -");
+    for (int target = 0; target < 64; ++target) {
+        for (int square = 0; square < 64; ++square) {
+            Bitboard expected = 0;
+            if (const int step = Direction[target][square]) {
+                const bool straight = step == 1 || step == -1 || step == 8 || step == -8;
+                for (int s = square + step; s >= 0 && s < 64 && Direction[square][s] == step; s += step) {
+                    if (Board[s] == 0) continue;
+                    const int kind = std::abs(Board[s]);
+                    if (kind == Queen || kind == (straight ? Rook : Bishop)) expected = SetMask[s];
+                    break;
+                }
+            }
+            EXPECT_EQ(AddXrayAttackers(target, square, 0), expected) << target << " " << square;
+        }
+    }
 }
 
 }  // namespace

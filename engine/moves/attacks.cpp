@@ -93,6 +93,8 @@ inline bool CheapestAttacker(Bitboard attackers, int& square, int& value) {
 // The exchange as a search with a window: the captures alternate, each side may stop instead of
 // recapturing, and a capture whose gain already settles the value ends it. This gives the value of
 // the list of gains folded from its end, without the list.
+}  // namespace
+
 template <int Side>
 int StaticExchangeOf(int from, int to) {
     constexpr int Them = 1 - Side;
@@ -146,7 +148,8 @@ int StaticExchangeOf(int from, int to) {
     return upper;
 }
 
-}  // namespace
+template int StaticExchangeOf<White>(int, int);
+template int StaticExchangeOf<Black>(int, int);
 
 Bitboard AddXrayAttackers(int target, int square, Bitboard attackers) {
     const SideRecord& white = Sides[White];
@@ -155,10 +158,6 @@ Bitboard AddXrayAttackers(int target, int square, Bitboard attackers) {
     const Bitboard sliders = ((white.Bishops | black.Bishops | queens) & DiagonalLines[target]) |
                              ((white.Rooks | black.Rooks | queens) & StraightLines[target]);
     return TargetLines{target, white.Occupied | black.Occupied, sliders}.OpenBehind(square, attackers);
-}
-
-int StaticExchange(int side, int from, int to) {
-    return side == White ? StaticExchangeOf<White>(from, to) : StaticExchangeOf<Black>(from, to);
 }
 
 }  // namespace zarn

@@ -124,6 +124,10 @@ Bitboard AddXrayAttackers(int target, int square, Bitboard attackers);
 
 // Material balance, for the capturing side, of the exchange that the capture from -> to starts on
 // the to-square, every attacker of either colour joining cheapest first.
-int StaticExchange(int side, int from, int to);
+template <int Side>
+int StaticExchangeOf(int from, int to);
+inline int StaticExchange(int side, int from, int to) {
+    return side == White ? StaticExchangeOf<White>(from, to) : StaticExchangeOf<Black>(from, to);
+}
 
 }  // namespace zarn

@@ -47,7 +47,7 @@ inline const Bitboard* PawnAttacksOf() {
 template <int Side>
 inline Bitboard KingSetOf() {
     const int square = Sides[Side].KingSquare;
-    return Board[square] == PieceCode(Side, King) ? SetMask[square] : 0;
+    return static_cast<Bitboard>(Board[square] == PieceCode(Side, King)) << square;
 }
 
 // 1 when a piece of colour By attacks the square. Cheapest kinds first; the first hit answers.
@@ -63,7 +63,8 @@ inline int AttackedBy(int square) {
     if (diagonal && (BishopAttacksOf(square) & diagonal)) return 1;
     const Bitboard straight = (by.Rooks | by.Queens) & StraightLines[square];
     if (straight && (RookAttacksOf(square) & straight)) return 1;
-    return (KingAttacks[square] & KingSetOf<By>()) != 0;
+    const int king = by.KingSquare;
+    return static_cast<int>((KingAttacks[square] >> king) & 1) & (Board[king] == PieceCode(By, King));
 }
 
 inline int AttackedByWhite(int square) { return AttackedBy<White>(square); }

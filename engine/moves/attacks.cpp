@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 
 namespace zarn {
 namespace {
@@ -86,15 +85,15 @@ inline bool CheapestAttacker(Bitboard attackers, int& square, int& value) {
     else if (const Bitboard found = own & side.Bishops) square = FirstBit(found), value = PieceValue[Bishop];
     else if (const Bitboard found = own & side.Rooks) square = FirstBit(found), value = PieceValue[Rook];
     else if (const Bitboard found = own & side.Queens) square = FirstBit(found), value = PieceValue[Queen];
-    else square = side.KingSquare, value = PieceValue[King];  // only the king joins the set besides
+    else square = side.KingSquare, value = PieceValue[King];  // no other piece of Mover is left: its king
     return true;
 }
+
+}  // namespace
 
 // The exchange as a search with a window: the captures alternate, each side may stop instead of
 // recapturing, and a capture whose gain already settles the value ends it. This gives the value of
 // the list of gains folded from its end, without the list.
-}  // namespace
-
 template <int Side>
 int StaticExchangeOf(int from, int to) {
     constexpr int Them = 1 - Side;

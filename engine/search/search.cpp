@@ -2,6 +2,7 @@
 #include "engine/search/search.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "engine/board/board.h"
@@ -74,6 +75,37 @@ void RewardQuietMove(PlyRecord& record, Move move, int depth) {
     }
 }
 
+// What the quiescence needs of a capture, indexed by its kind, captured kind and promotion kind
+// (bits 12 to 20 of the move): the material it gains, the value of its victim, and the threshold
+// above which its score comes from the static exchange rather than the victim's value.
+struct CaptureTerms {
+    std::int32_t Gain = 0;
+    std::int32_t Victim = 0;
+    std::int32_t ExchangeAbove = 0;
+};
+
+constexpr int CaptureTermsIndex(Move move) { return static_cast<int>((move >> 12) & 511); }
+
+constexpr std::array<CaptureTerms, 512> MakeCaptureTerms() {
+    std::array<CaptureTerms, 512> table{};
+    for (int index = 0; index < 512; ++index) {
+        const int kind = index & 7, captured = (index >> 3) & 7, promotion = index >> 6;
+        if (kind > King || captured > King || promotion > King) continue;
+        CaptureTerms& terms = table[index];
+        terms.Victim = PieceValue[captured];
+        terms.Gain = PieceValue[captured] + (promotion != 0 ? PieceValue[promotion] - 100 : 0);
+        const int mover = PieceValue[kind];
+        // A cheaper mover scores its victim; a dearer one always looks at the exchange; an equal one
+        // only when the material is needed (threshold above 0).
+        terms.ExchangeAbove = mover < PieceValue[captured] ? INT_MAX : mover > PieceValue[captured] ? INT_MIN : 0;
+    }
+    return table;
+}
+constexpr std::array<CaptureTerms, 512> CaptureTermsOf = MakeCaptureTerms();
+
+constexpr Move CapturedBits = Move{7} << 15;
+constexpr Move KingCapturedBits = Move{King} << 15;
+
 template <int Side>
 int Quiescence(int ply, int alpha, int beta, int eval) {
     constexpr int Other = 1 - Side;
@@ -88,41 +120,32 @@ int Quiescence(int ply, int alpha, int beta, int eval) {
     const int start = MoveStart(ply);
     const int end = SearchStack[ply].MoveEnd;
     const int threshold = alpha - 120 - (Sides[Side].Material - Sides[Other].Material);
+    // The captures worth playing are gathered at the front, best score first and equal scores in
+    // generation order (the order in which the first highest score would be taken again and again).
+    // A pruned capture (score below 0) is left out; the entries behind the last kept one are scratch.
+    int kept = start;
     for (int i = start; i < end; ++i) {
         const Move move = MoveBuffer[i];
-        const int captured = MoveCaptured(move);
         // A king capture refutes the previous move.
-        if (captured == King) return beta;
-        int gain = PieceValue[captured];
-        if (MovePromotion(move) != 0) gain += PieceValue[MovePromotion(move)] - 100;
-        int score;
-        if (gain <= threshold) {
-            score = -MateScore;
-        } else {
-            const int mover = PieceValue[MoveKind(move)];
-            if (mover < PieceValue[captured]) {
-                score = PieceValue[captured];
-            } else if (mover > PieceValue[captured] || threshold > 0) {
-                score = StaticExchange(Side, MoveFrom(move), MoveTo(move));
-                if (score < 0) score = -MateScore;
-            } else {
-                score = PieceValue[captured];
-            }
+        if ((move & CapturedBits) == KingCapturedBits) return beta;
+        const CaptureTerms& terms = CaptureTermsOf[CaptureTermsIndex(move)];
+        if (terms.Gain <= threshold) continue;
+        int score = terms.Victim;
+        if (threshold > terms.ExchangeAbove) {
+            score = StaticExchange(Side, MoveFrom(move), MoveTo(move));
+            if (score < 0) continue;
         }
-        MoveScore[i] = score;
+        int slot = kept++;
+        for (; slot > start && MoveScore[slot - 1] < score; --slot) {
+            MoveScore[slot] = MoveScore[slot - 1];
+            MoveBuffer[slot] = MoveBuffer[slot - 1];
+        }
+        MoveScore[slot] = score;
+        MoveBuffer[slot] = move;
     }
 
-    for (;;) {
-        int slot = -1;
-        int bestScore = -MateScore;
-        for (int i = start; i < end; ++i)
-            if (MoveScore[i] > bestScore) {
-                bestScore = MoveScore[i];
-                slot = i;
-            }
-        if (slot < 0) return alpha;
-        MoveScore[slot] = -MateScore;
-        const Move move = MoveBuffer[slot];
+    for (int i = start; i < kept; ++i) {
+        const Move move = MoveBuffer[i];
         MakeMoveOf<Side>(move, ply);
         PrefetchPawnEntry(SearchStack[ply + 1].PawnKey);
         const int score = -SearchNode<Other>(0, ply + 1, -beta, -alpha, 0);
@@ -135,6 +158,7 @@ int Quiescence(int ply, int alpha, int beta, int eval) {
             alpha = score;
         }
     }
+    return alpha;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "engine/board/board.h"
+#include "engine/board/tables.h"
 #include "engine/eval/pawns.h"
 #include "engine/eval/score.h"
 #include "engine/interface/options.h"
@@ -105,6 +106,26 @@ constexpr std::array<CaptureTerms, 512> CaptureTermsOf = MakeCaptureTerms();
 
 constexpr Move CapturedBits = Move{7} << 15;
 constexpr Move KingCapturedBits = Move{King} << 15;
+
+// The squares a move of the side to move may leave only after the attack test on its king: out of
+// check, a move can expose the king only when the king itself moves (tested apart), the mover leaves
+// a ray from the king's square on which an enemy slider of that ray's kind stands, or an en-passant
+// capture empties a second square. Every other move is legal without the test.
+template <int Side>
+Bitboard ExposingSquares(int ply, bool inCheck) {
+    if (inCheck || EpSquareAt(ply) != 0) return ~Bitboard{0};
+    const SideRecord& them = Sides[1 - Side];
+    const int king = Sides[Side].KingSquare;
+    const Bitboard straight = them.Rooks | them.Queens;
+    const Bitboard diagonal = them.Bishops | them.Queens;
+    Bitboard exposing = 0;
+    // Ray directions alternate: even indices run along ranks and files, odd ones along diagonals.
+    for (int direction = 0; direction < 8; direction += 2) {
+        if (Ray[direction][king] & straight) exposing |= Ray[direction][king];
+        if (Ray[direction + 1][king] & diagonal) exposing |= Ray[direction + 1][king];
+    }
+    return exposing;
+}
 
 template <int Side>
 int Quiescence(int ply, int alpha, int beta, int eval) {
@@ -250,13 +271,15 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         record.HashMove = record.BestMove;
     }
 
+    const Bitboard exposing = ExposingSquares<Side>(ply, inCheck);
+
     int best = -MateScore;
     record.PickerStage = StageHashMove;
     for (;;) {
         const Move move = inCheck ? NextEvasion<Side>(ply) : NextMove<Side>(ply);
         if (move == 0) break;
         MakeMoveOf<Side>(move, ply);
-        if (AttackedBy<Other>(own.KingSquare)) {
+        if ((MoveKind(move) == King || ((exposing >> MoveFrom(move)) & 1) != 0) && AttackedBy<Other>(own.KingSquare)) {
             // Rare: the out-of-line copy keeps the loop short.
             Side == White ? UnmakeMoveWhite(move, ply) : UnmakeMoveBlack(move, ply);
             continue;

@@ -272,6 +272,14 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     }
 
     const Bitboard exposing = ExposingSquares<Side>(ply, inCheck);
+    // A move to the square of the previous move is a recapture when that move captured or promoted
+    // and was not a recapture itself (64: no square qualifies).
+    const Move prev = SearchStack[ply - 1].CurrentMove;
+    const int prevCaptured = MoveCaptured(prev);
+    const bool prevPromoted = MovePromotion(prev) != 0;
+    const int recaptureSquare =
+        SearchStack[ply - 1].RecaptureExtended == 0 && (prevCaptured != 0 || prevPromoted) ? MoveTo(prev) : 64;
+    const int threatExtension = threat ? Options.ThreatExtensions : 0;
 
     int best = -MateScore;
     record.PickerStage = StageHashMove;
@@ -288,27 +296,19 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         PrefetchPawnEntry(next.PawnKey);
         PrefetchBucket(Other, next.PawnKey ^ next.PieceKey);
 
-        int ext = 0;
+        int ext = threatExtension;
         record.RecaptureExtended = 0;
         if (AttackedBy<Side>(Sides[Other].KingSquare)) {
             next.SideInCheck = 1;
-            ext = Options.CheckExtensions;
+            ext += Options.CheckExtensions;
         } else {
             next.SideInCheck = 0;
         }
-        const PlyRecord& previous = SearchStack[ply - 1];
-        const Move prev = previous.CurrentMove;
-        if (MoveTo(move) == MoveTo(prev) && previous.RecaptureExtended == 0) {
-            const bool applies = MoveCaptured(prev) != 0
-                                     ? RecaptureClass[MoveCaptured(move)][MoveCaptured(prev)] != 0 || MovePromotion(prev) != 0
-                                     : MovePromotion(prev) != 0;
-            if (applies) {
-                record.RecaptureExtended = 1;
-                ext += Options.RecaptureExtensions;
-            }
+        if (MoveTo(move) == recaptureSquare && (prevPromoted || RecaptureClass[MoveCaptured(move)][prevCaptured] != 0)) {
+            record.RecaptureExtended = 1;
+            ext += Options.RecaptureExtensions;
         }
         if (MoveKind(move) == Pawn && IsPawnPushSquare(MoveTo(move))) ext += Options.PawnPushExtensions;
-        if (threat) ext += Options.ThreatExtensions;
 
         int score;
         if (best == -MateScore) {

@@ -9,7 +9,9 @@ namespace zarn {
 
 inline constexpr int MaxPly = 120;
 
-struct PlyRecord {
+// Every field a node reads or writes at each visit shares the record's first cache line; the
+// variation, written only where a score rises above alpha, follows.
+struct alignas(64) PlyRecord {
     Move CurrentMove = 0;  // written by MakeMove; 0 after a null move
     Move BestMove = 0;
     std::int32_t EpSquareAfter = 0;  // en-passant square after this ply's move, 0 for none
@@ -20,10 +22,10 @@ struct PlyRecord {
     std::int32_t SideInCheck = 0;
     Key PawnKey = 0;
     Key PieceKey = 0;
-    Move Pv[MaxPly] = {};  // principal variation from this ply on, from index ply, ended by 0
     Move HashMove = 0;
     Move Killer1 = 0;
     Move Killer2 = 0;
+    Move Pv[MaxPly] = {};  // principal variation from this ply on, from index ply, ended by 0
 };
 
 extern PlyRecord SearchStack[MaxPly];

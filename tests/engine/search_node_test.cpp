@@ -61,6 +61,17 @@ TEST_F(NodeTest, MateAndStalemateScores) {
     EXPECT_EQ(SearchAt(120, -MateScore, MateScore), -20);
 }
 
+TEST_F(NodeTest, PinnedPiecesHaveNoMoves) {
+    // Black's only piece besides the king is pinned, on a diagonal and on a file: stalemate.
+    Prepare("7k/5Kn1/6P1/4B3/8/8/8/8 b - -", White);
+    EXPECT_EQ(SearchAt(120, -MateScore, MateScore), -15);
+    Prepare("7k/5K1n/8/8/8/8/8/7R b - -", White);
+    EXPECT_EQ(SearchAt(120, -MateScore, MateScore), -15);
+    // Taking en passant, the only other move, would empty the king's rank before the rook.
+    Prepare("8/8/1Q6/8/k1pP3R/2P5/2N5/4K3 b - d3", White);
+    EXPECT_EQ(SearchAt(120, -MateScore, MateScore), -15);
+}
+
 TEST_F(NodeTest, FailLowReturnsTheBestScoreFound) {
     // Black's only move Kb8 runs into Rh8 mate: below the window the node still returns that score.
     Prepare("k7/8/1K6/8/8/8/8/7R b - -", White);

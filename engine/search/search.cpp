@@ -6,7 +6,6 @@
 #include <climits>
 
 #include "engine/board/board.h"
-#include "engine/board/tables.h"
 #include "engine/eval/pawns.h"
 #include "engine/eval/score.h"
 #include "engine/interface/options.h"
@@ -109,8 +108,9 @@ constexpr Move KingCapturedBits = Move{King} << 15;
 
 // The squares a move of the side to move may leave only after the attack test on its king: out of
 // check, a move can expose the king only when the king itself moves (tested apart), the mover leaves
-// a ray from the king's square on which an enemy slider of that ray's kind stands, or an en-passant
-// capture empties a second square. Every other move is legal without the test.
+// the king's ranks and files while an enemy rook or queen stands on them, or its diagonals while an
+// enemy bishop or queen stands on them, or an en-passant capture empties a second square. Every
+// other move is legal without the test.
 template <int Side>
 Bitboard ExposingSquares(int ply, bool inCheck) {
     if (inCheck || EpSquareAt(ply) != 0) return ~Bitboard{0};
@@ -118,13 +118,8 @@ Bitboard ExposingSquares(int ply, bool inCheck) {
     const int king = Sides[Side].KingSquare;
     const Bitboard straight = them.Rooks | them.Queens;
     const Bitboard diagonal = them.Bishops | them.Queens;
-    Bitboard exposing = 0;
-    // Ray directions alternate: even indices run along ranks and files, odd ones along diagonals.
-    for (int direction = 0; direction < 8; direction += 2) {
-        if (Ray[direction][king] & straight) exposing |= Ray[direction][king];
-        if (Ray[direction + 1][king] & diagonal) exposing |= Ray[direction + 1][king];
-    }
-    return exposing;
+    return ((StraightLines[king] & straight) != 0 ? StraightLines[king] : 0) |
+           ((DiagonalLines[king] & diagonal) != 0 ? DiagonalLines[king] : 0);
 }
 
 template <int Side>

@@ -8,21 +8,21 @@
 #      and Debian's stockfish in the same run (median of three), with each program's peak resident
 #      memory afterwards (goal: zarn at least twice as fast as stockfish).
 #
-# Usage: bench/hash.sh [build directory]   (default build/; needs zarn and engine/libZarn504.so there)
+# Usage: bench/hash.sh [build directory]   (default build/; needs zarn, zarn-hash-init and engine/libZarn504.so there)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:-$root/build}")
 zarn=$build/zarn
 library=$build/engine/libZarn504.so
 stockfish=${STOCKFISH:-/usr/games/stockfish}
-[ -x "$zarn" ] && [ -f "$library" ] || { echo "build first: $zarn and $library are needed" >&2; exit 2; }
+hash_init=$build/zarn-hash-init
+[ -x "$zarn" ] && [ -f "$library" ] && [ -x "$hash_init" ] || { echo "build first: $zarn, $hash_init and $library are needed" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 echo "== ZarnInit through the library"
-${CXX:-c++} -std=c++20 -O2 -I"$root" "$root/bench/hash_init.cpp" -o "$work/hash-init" -ldl
-"$work/hash-init" "$library" 1 1024
+"$hash_init" "$library" 1 1024
 
 # uci_ready_ms ENGINE: milliseconds from `setoption name Hash value 1024` to `readyok`, then the
 # engine's peak resident memory in KB; "timeout" if it does not answer within 60 s.

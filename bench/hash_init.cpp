@@ -1,7 +1,7 @@
 // Start-up cost of the hash tables through the engine library's exports: the time ZarnInit takes at
 // each size named, the resident memory after it, and the resident memory after a short search.
-// Built and run by bench/hash.sh:
-//   hash-init <library> <megabytes>...
+// Built as zarn-hash-init and run by bench/hash.sh:
+//   zarn-hash-init <library> <megabytes>...
 #include <dlfcn.h>
 #include <sys/resource.h>
 

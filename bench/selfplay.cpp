@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/game_position.h"
-#include "cli/pgn_game.h"
-#include "cli/pgn_writer.h"
-#include "cli/san.h"
-#include "cli/uci_engine.h"
+#include "cli/pgn/game_position.h"
+#include "cli/pgn/game.h"
+#include "cli/pgn/writer.h"
+#include "cli/pgn/san.h"
+#include "cli/uci/engine.h"
 #include "engine/board/board.h"
 #include "bench/bare_material.h"
 #include "bench/engine_process.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/uci_report.h"
+#include "cli/uci/report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/search.h"
 

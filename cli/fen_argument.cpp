@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "cli/uci_position.h"
+#include "cli/uci/position.h"
 
 namespace zarn::cli {
 

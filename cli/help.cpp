@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "cli/command.h"
-#include "cli/manual.h"
+#include "cli/manual/manual.h"
 #include "engine/interface/zarn.h"
 
 namespace zarn::cli {

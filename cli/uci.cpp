@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/command.h"
-#include "cli/uci_session.h"
+#include "cli/uci/session.h"
 
 namespace zarn::cli {
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "cli/uci_position.h"
-#include "cli/uci_session.h"
+#include "cli/uci/position.h"
+#include "cli/uci/session.h"
 #include "engine/board/board.h"
 #include "engine/moves/buffer.h"
 #include "engine/moves/moves.h"

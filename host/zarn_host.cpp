@@ -15,7 +15,7 @@
 
 #include "adapter/eng.h"
 #include "adapter/records.h"
-#include "cli/uci_position.h"
+#include "cli/uci/position.h"
 #include "engine/board/tables.h"
 #include "host/chess32.h"
 #include "host/host_position.h"

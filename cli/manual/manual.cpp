@@ -1,0 +1,146 @@
+// The manual's two renderings: plain text for `zarn help` and roff for the manual page.
+#include "cli/manual/manual.h"
+
+#include <algorithm>
+
+namespace zarn::cli::manual {
+namespace {
+
+constexpr std::size_t TextWidth = 79;
+
+std::span<const Entry> CommandEntries() {
+    for (const Section& section : Sections())
+        if (section.title == "COMMANDS") return section.entries;
+    return {};
+}
+
+// Appends the words of one paragraph, broken into lines of at most TextWidth columns where possible.
+void AppendWrapped(std::string& out, std::string_view paragraph, std::size_t indent) {
+    std::size_t column = 0;
+    while (!paragraph.empty()) {
+        const std::size_t end = std::min(paragraph.find(' '), paragraph.size());
+        const std::string_view word = paragraph.substr(0, end);
+        paragraph.remove_prefix(std::min(end + 1, paragraph.size()));
+        if (word.empty()) continue;
+        if (column > 0 && column + 1 + word.size() > TextWidth) {
+            out += '\n';
+            column = 0;
+        }
+        if (column == 0) {
+            out.append(indent, ' ');
+            column = indent;
+        } else {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+    }
+    out += '\n';
+}
+
+// Calls visit for every '\n'-separated paragraph of a text.
+template <typename Visit>
+void ForEachParagraph(std::string_view text, Visit visit) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        visit(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
+// Text for roff: backslashes and minus signs escaped, no line that starts as a request.
+std::string RoffEscape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\') out += "\\e";
+        else if (c == '-') out += "\\-";
+        else out += c;
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out.insert(0, "\\&");
+    return out;
+}
+
+// A term with its head in bold: the text before " (" or the first space.
+std::string RoffTerm(std::string_view term) {
+    std::size_t split = term.find(" (");
+    if (split == std::string_view::npos) split = std::min(term.find(' '), term.size());
+    return "\\fB" + RoffEscape(term.substr(0, split)) + "\\fR" + RoffEscape(term.substr(split));
+}
+
+}  // namespace
+
+std::string PlainText() {
+    std::string out = std::string(ProgramName) + " - " + std::string(Summary) + "\n";
+    for (const Section& section : Sections()) {
+        out += '\n';
+        out += section.title;
+        out += '\n';
+        // A blank line between paragraphs and between entries.
+        bool first = true;
+        const auto separate = [&] {
+            if (!first) out += '\n';
+            first = false;
+        };
+        ForEachParagraph(section.intro, [&](std::string_view paragraph) {
+            separate();
+            AppendWrapped(out, paragraph, 2);
+        });
+        switch (section.layout) {
+            case Layout::Paragraphs:
+                break;
+            case Layout::Synopsis:
+                out += "  " + std::string(ProgramName) + "\n";
+                for (const Entry& entry : CommandEntries())
+                    out += "  " + std::string(ProgramName) + " " + std::string(entry.term) + "\n";
+                break;
+            case Layout::Tagged:
+                for (const Entry& entry : section.entries) {
+                    separate();
+                    out += "  " + std::string(entry.term) + "\n";
+                    AppendWrapped(out, entry.text, 6);
+                }
+                break;
+            case Layout::Examples:
+                for (const Entry& entry : section.entries) {
+                    separate();
+                    AppendWrapped(out, entry.text, 2);
+                    out += "      " + std::string(entry.term) + "\n";
+                }
+                break;
+        }
+    }
+    return out;
+}
+
+std::string Roff(std::string_view version) {
+    std::string upper(ProgramName);
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    std::string out = ".TH " + upper + " 6 \"\" \"Zarn " + RoffEscape(version) + "\" \"Games\"\n";
+    out += ".SH NAME\n" + std::string(ProgramName) + " \\- " + RoffEscape(Summary) + "\n";
+    for (const Section& section : Sections()) {
+        out += ".SH " + std::string(section.title) + "\n";
+        ForEachParagraph(section.intro, [&](std::string_view paragraph) { out += ".PP\n" + RoffEscape(paragraph) + "\n"; });
+        switch (section.layout) {
+            case Layout::Paragraphs:
+                break;
+            case Layout::Synopsis:
+                out += ".nf\n\\fB" + std::string(ProgramName) + "\\fR\n";
+                for (const Entry& entry : CommandEntries())
+                    out += "\\fB" + std::string(ProgramName) + "\\fR " + RoffTerm(entry.term) + "\n";
+                out += ".fi\n";
+                break;
+            case Layout::Tagged:
+                for (const Entry& entry : section.entries)
+                    out += ".TP\n" + RoffTerm(entry.term) + "\n" + RoffEscape(entry.text) + "\n";
+                break;
+            case Layout::Examples:
+                for (const Entry& entry : section.entries)
+                    out += ".PP\n" + RoffEscape(entry.text) + "\n.RS 4\n.nf\n" + RoffEscape(entry.term) + "\n.fi\n.RE\n";
+                break;
+        }
+    }
+    return out;
+}
+
+}  // namespace zarn::cli::manual

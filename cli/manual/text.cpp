@@ -1,0 +1,160 @@
+// What the manual says: the one text behind both `zarn help` and the manual page zarn.6. A command,
+// an option or a UCI option of the program is documented here and nowhere else.
+#include "cli/manual/manual.h"
+
+#include <array>
+
+// The installed locations, as the build configured them.
+#ifndef ZARN_MANUAL_PROGRAM
+#define ZARN_MANUAL_PROGRAM "/usr/games/zarn"
+#endif
+#ifndef ZARN_MANUAL_LIBRARY_DIR
+#define ZARN_MANUAL_LIBRARY_DIR "/usr/lib/zarn"
+#endif
+#ifndef ZARN_MANUAL_INCLUDE_DIR
+#define ZARN_MANUAL_INCLUDE_DIR "/usr/include"
+#endif
+#ifndef ZARN_MANUAL_DOC_DIR
+#define ZARN_MANUAL_DOC_DIR "/usr/share/doc/zarn"
+#endif
+
+namespace zarn::cli::manual {
+namespace {
+
+constexpr std::string_view Description =
+    "Zarn is a chess engine: a bitboard move generator, a static evaluation with a pawn hash table and an "
+    "iterative-deepening alpha-beta search with a transposition table. Without a command zarn speaks the "
+    "Universal Chess Interface (UCI) on standard input and output, so that any UCI graphical interface can "
+    "run it by its name or its path, and xboard through polyglot(6). The commands below analyse positions "
+    "and games from the command line and measure the engine.\n"
+    "Positions are FEN text: piece placement, side to move, castling rights and en-passant square; move "
+    "counters may follow and are ignored. Moves are in coordinate notation: the from-square, the to-square "
+    "and, for a promotion, the piece (e2e4, e7e8q). analyse and bench show scores in pawns from the side "
+    "to move's point of view (+0.35), or \"mate in N\" and \"mated in N\" moves; eval shows centipawns "
+    "from White's point of view, and annotate writes pawns from White's point of view, as PGN readers "
+    "expect. analyse, bench and eval say which in their output.";
+
+constexpr std::array Commands{
+    Entry{"uci",
+          "Speaks UCI on standard input and output; this is what zarn does without a command. It understands "
+          "uci, isready, setoption, ucinewgame, position startpos|fen FEN [moves MOVES], go, stop, ponderhit "
+          "and quit (debug and register are accepted and ignored). go takes wtime, btime, winc, binc, "
+          "movestogo, movetime, depth, nodes, mate, infinite and ponder; searchmoves is accepted and not "
+          "applied. nodes N ends the search within 256 nodes past N, mate N as soon as a mate in N moves or "
+          "fewer is found; both combine with the other limits. Unknown or malformed go parameters are skipped "
+          "with an info string, and every go ends in bestmove, the search's best move so far, after at least "
+          "one info line with its score and variation. The search runs beside the input, so stop and quit are "
+          "answered at once; the program keeps its own deadline with a reserve for the exchange of messages. "
+          "Other malformed input is answered with an info string and changes nothing."},
+    Entry{"analyse [--fen FEN] [--moves MOVES] [--depth N | --movetime MS | --infinite] [--multipv N]",
+          "Analyses one position and prints a line for every new principal variation (depth, score, nodes, "
+          "nodes per second, time, moves), then the best move and the expected reply. --fen sets the "
+          "position (the start position without it); --moves plays the moves of one argument, separated by "
+          "spaces, from there. The search ends at depth N, after MS milliseconds or, with --infinite, when "
+          "a line or the end of standard input arrives, or on Ctrl-C (SIGINT) or SIGTERM, printing the best "
+          "move found so far; without a limit it runs for 3 seconds. --multipv N reports the N best moves, "
+          "each with its own variation (1 by default)."},
+    Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]",
+          "Searches every position of each game's main line in the PGN file GAMES.pgn (- for standard input) "
+          "for MS milliseconds (200 by default) or to depth N, and writes the games, with their tags, "
+          "comments and variations, to OUT.pgn or to standard output: after every move its evaluation from "
+          "White's point of view as {[%eval 0.35]} ([%eval #3] when White mates in three, #-3 when Black "
+          "does); a move other than the engine's choice that loses 50 centipawns against it gets ?! ($6), "
+          "100 a ? ($2), 300 a ?? ($4), and the engine's line as a variation. --graph writes an SVG chart of "
+          "the evaluation of each game to DIR/game-NNNN.svg. A game that cannot be read is reported with "
+          "its number, line and reason and copied unchanged; the exit status is then 1. zarn annotate "
+          "--help says more."},
+    Entry{"bench [DEPTH | --positions]",
+          "Searches 13 fixed positions to depth DEPTH (9 by default, 1 to 31) with 16 MB of hash and prints "
+          "the depth, the time, the nodes per second and, last, the nodes searched. The node count is the "
+          "search's signature: at depth 9 it is 23799380 on every machine. --positions lists the positions "
+          "as FEN text."},
+    Entry{"eval [FEN | --bench [POSITIONS]]",
+          "Prints the static evaluation of a position term by term (the start position without FEN). "
+          "--bench measures evaluations per second over POSITIONS positions of random games (4000 by default, "
+          "100 to 1000000)."},
+    Entry{"perft DEPTH [FEN]",
+          "Counts the leaves of the tree of legal moves DEPTH plies deep (1 to 20) from the position (the "
+          "start position without FEN): one line per root move, then the total, the time and the speed."},
+    Entry{"help", "Prints this manual; zarn --help and zarn -h do the same."},
+    Entry{"--version", "Prints the engine's name and version."},
+};
+
+constexpr std::array UciOptions{
+    Entry{"Hash (spin, default 64, 1 to 1024)",
+          "Megabytes for the transposition tables. A change starts the engine afresh with empty tables; the "
+          "position and the other options are kept."},
+    Entry{"Clear Hash (button)", "Empties the transposition tables."},
+    Entry{"Ponder (check, default false)",
+          "Tells the engine that the interface may let it think on the opponent's time (go ponder, then "
+          "ponderhit or stop)."},
+    Entry{"MultiPV (spin, default 1, 1 to 64)",
+          "How many best moves the search reports, each with its own variation: every completed iteration "
+          "gives that many info lines with multipv 1, 2, ..., best first (fewer when there are fewer legal "
+          "moves). bestmove is the first line's move."},
+    Entry{"RecaptureExtensions (spin, default 45, 0 to 60)",
+          "Extension of a recapture of a piece of the same class, in sixtieths of a ply."},
+    Entry{"PawnPushExtensions (spin, default 45, 0 to 60)",
+          "Extension of a pawn move to the second or the seventh rank, in sixtieths of a ply."},
+    Entry{"ThreatExtensions (spin, default 36, 0 to 60)",
+          "Extension of every move in a node under a threat of mate, in sixtieths of a ply."},
+    Entry{"SingleMoveExtensions (spin, default 45, 0 to 60)",
+          "Extension of the only move out of check, in sixtieths of a ply."},
+    Entry{"DrawScore (spin, default 15, -50 to 50)",
+          "Value of a draw in centipawns for the side to move when the search starts."},
+    Entry{"BlitzPlayingSpeed (spin, default 26, 25 to 35)",
+          "The engine plans to spend one part in this many of its remaining time on a move when the clock "
+          "gives no moves to go."},
+};
+
+constexpr std::string_view UciOptionsIntro =
+    "Set with setoption name NAME value VALUE. A value outside the range is clamped and an info string says "
+    "so; an unknown name or a value that is no number changes nothing.";
+
+constexpr std::array Files{
+    Entry{ZARN_MANUAL_PROGRAM, "The program."},
+    Entry{ZARN_MANUAL_LIBRARY_DIR "/libZarn504.so",
+          "The engine library for programs that embed the engine: eighteen C functions (ZarnInit, "
+          "ZarnSetPosition, ZarnAnalyse, ...) and five progress callbacks. The program does not need it."},
+    Entry{ZARN_MANUAL_INCLUDE_DIR "/zarn/zarn.h", "The C declarations of the engine library."},
+    Entry{ZARN_MANUAL_DOC_DIR "/README.md", "How to build, install and register the engine with a GUI."},
+};
+
+constexpr std::string_view FilesIntro = "zarn reads no configuration file and keeps nothing between runs.";
+
+constexpr std::array ExitStatus{
+    Entry{"0", "Success, also for a UCI session that ends with quit or at the end of its input."},
+    Entry{"1", "The engine could not allocate its tables."},
+    Entry{"2",
+          "Bad usage or bad input: an unknown command or argument, a missing or malformed number, a FEN that "
+          "describes no position, a move that cannot be read."},
+};
+
+constexpr std::array Examples{
+    Entry{"zarn analyse --movetime 10000", "Analyse the start position for ten seconds:"},
+    Entry{"zarn analyse --moves \"e2e4 c7c5 g1f3\" --depth 14 --multipv 3",
+          "Show the three best moves after 1. e4 c5 2. Nf3, searched to depth 14:"},
+    Entry{"zarn analyse --fen \"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -\" --depth 8", "Find the mate in a FEN position:"},
+    Entry{"zarn annotate games.pgn --movetime 500 --output annotated.pgn",
+          "Annotate the games of a PGN file at half a second a move:"},
+    Entry{"xboard -fcp zarn -fUCI", "Play against the engine in xboard, which runs it through polyglot:"},
+    Entry{"zarn bench", "Check the search on this machine (the last line reads \"Nodes searched: 23799380\"):"},
+    Entry{"zarn perft 5", "Count the move paths five plies deep from the start position:"},
+};
+
+constexpr std::array AllSections{
+    Section{"SYNOPSIS", "", Layout::Synopsis},
+    Section{"DESCRIPTION", Description},
+    Section{"COMMANDS", "", Layout::Tagged, Commands},
+    Section{"UCI OPTIONS", UciOptionsIntro, Layout::Tagged, UciOptions},
+    Section{"FILES", FilesIntro, Layout::Tagged, Files},
+    Section{"EXIT STATUS", "", Layout::Tagged, ExitStatus},
+    Section{"EXAMPLES", "", Layout::Examples, Examples},
+    Section{"SEE ALSO", "polyglot(6), xboard(6)"},
+};
+
+}  // namespace
+
+std::span<const Section> Sections() { return AllSections; }
+
+}  // namespace zarn::cli::manual

@@ -1,0 +1,22 @@
+// Reading PGN text as people have it: any number of games, tag pairs, comments in braces and after
+// semicolons, escape lines, variations nested to any depth, NAGs and judgement marks, move numbers with
+// or without dots, and the result. This reads the text only; the moves are matched against the legal
+// moves by ReplayGame.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "cli/pgn/game.h"
+
+namespace zarn::cli {
+
+// Variations may be nested this deep; deeper ones make the game unreadable.
+inline constexpr int MaxVariationDepth = 64;
+
+// Every game of the text, in order. A game that cannot be read has its error and errorLine set and
+// covers the text up to where the next game can begin, so that it can be copied through unchanged;
+// reading always goes on with the next game.
+std::vector<PgnGame> ReadPgn(std::string_view text);
+
+}  // namespace zarn::cli

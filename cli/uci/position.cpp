@@ -1,0 +1,277 @@
+// FEN checking, move replay with legality feedback, and the fallback move.
+#include "cli/uci/position.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "engine/board/board.h"
+#include "engine/board/types.h"
+#include "engine/interface/zarn.h"
+#include "engine/moves/buffer.h"
+#include "engine/moves/moves.h"
+#include "engine/search/stack.h"
+
+namespace zarn::cli {
+namespace {
+
+using Mailbox = std::array<int, 64>;
+
+std::vector<std::string_view> SplitWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        while (position < text.size() && (text[position] == ' ' || text[position] == '\t')) ++position;
+        std::size_t end = position;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
+        if (end > position) words.push_back(text.substr(position, end - position));
+        position = end;
+    }
+    return words;
+}
+
+int KindOfLetter(char letter) {
+    switch (letter) {
+        case 'p': case 'P': return Pawn;
+        case 'n': case 'N': return Knight;
+        case 'b': case 'B': return Bishop;
+        case 'r': case 'R': return Rook;
+        case 'q': case 'Q': return Queen;
+        case 'k': case 'K': return King;
+        default: return Empty;
+    }
+}
+
+// Reads the placement field, rank 8 first; returns an error text or "".
+std::string ReadPlacement(std::string_view field, Mailbox& board) {
+    board.fill(Empty);
+    int rank = 7;
+    int file = 0;
+    for (char c : field) {
+        if (c == '/') {
+            if (file != 8) return "rank " + std::to_string(rank + 1) + " does not cover eight squares";
+            if (--rank < 0) return "more than eight ranks";
+            file = 0;
+        } else if (c >= '1' && c <= '8') {
+            file += c - '0';
+            if (file > 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
+        } else if (int kind = KindOfLetter(c)) {
+            if (file >= 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
+            const bool white = c >= 'A' && c <= 'Z';
+            board[MakeSquare(file, rank)] = white ? kind : -kind;
+            ++file;
+        } else {
+            return std::string("unexpected character '") + c + "' in the placement";
+        }
+    }
+    if (rank != 0) return "fewer than eight ranks";
+    if (file != 8) return "rank 1 does not cover eight squares";
+    return "";
+}
+
+int SideSign(int side) { return side == White ? 1 : -1; }
+
+bool PathClear(const Mailbox& board, int from, int to, int fileStep, int rankStep) {
+    int square = MakeSquare(FileOf(from) + fileStep, RankOf(from) + rankStep);
+    while (square != to) {
+        if (board[square] != Empty) return false;
+        square = MakeSquare(FileOf(square) + fileStep, RankOf(square) + rankStep);
+    }
+    return true;
+}
+
+bool PieceAttacks(const Mailbox& board, int from, int target) {
+    const int piece = board[from];
+    const int kind = std::abs(piece);
+    const int fileDistance = FileOf(target) - FileOf(from);
+    const int rankDistance = RankOf(target) - RankOf(from);
+    const int absFile = std::abs(fileDistance);
+    const int absRank = std::abs(rankDistance);
+    if (absFile == 0 && absRank == 0) return false;
+    const int fileStep = (fileDistance > 0) - (fileDistance < 0);
+    const int rankStep = (rankDistance > 0) - (rankDistance < 0);
+    switch (kind) {
+        case Pawn: return absFile == 1 && rankDistance == (piece > 0 ? 1 : -1);
+        case Knight: return (absFile == 1 && absRank == 2) || (absFile == 2 && absRank == 1);
+        case King: return absFile <= 1 && absRank <= 1;
+        case Bishop: return absFile == absRank && PathClear(board, from, target, fileStep, rankStep);
+        case Rook: return (absFile == 0 || absRank == 0) && PathClear(board, from, target, fileStep, rankStep);
+        case Queen:
+            return (absFile == absRank || absFile == 0 || absRank == 0) &&
+                   PathClear(board, from, target, fileStep, rankStep);
+        default: return false;
+    }
+}
+
+bool SquareAttackedBy(const Mailbox& board, int target, int side) {
+    for (int square = 0; square < 64; ++square)
+        if (board[square] * SideSign(side) > 0 && PieceAttacks(board, square, target)) return true;
+    return false;
+}
+
+std::string CheckMaterial(const Mailbox& board) {
+    static constexpr const char* sideNames[2] = {"Black", "White"};
+    for (int side : {White, Black}) {
+        int kings = 0, pawns = 0, pieces = 0;
+        for (int square = 0; square < 64; ++square) {
+            const int piece = board[square] * SideSign(side);
+            if (piece <= 0) continue;
+            ++pieces;
+            if (piece == King) ++kings;
+            if (piece == Pawn) {
+                ++pawns;
+                if (RankOf(square) == 0 || RankOf(square) == 7)
+                    return std::string(sideNames[side]) + " has a pawn on the first or last rank";
+            }
+        }
+        if (kings != 1) return std::string(sideNames[side]) + " must have exactly one king";
+        if (pawns > 8) return std::string(sideNames[side]) + " has more than eight pawns";
+        if (pieces > 16) return std::string(sideNames[side]) + " has more than sixteen pieces";
+    }
+    return "";
+}
+
+int KingSquareOf(const Mailbox& board, int side) {
+    for (int square = 0; square < 64; ++square)
+        if (board[square] == SideSign(side) * King) return square;
+    return -1;
+}
+
+bool IsDigits(std::string_view text) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+FenCheck CheckFen(std::string_view text) {
+    FenCheck check;
+    const std::vector<std::string_view> fields = SplitWords(text);
+    if (fields.size() < 2) {
+        check.error = "a FEN needs at least the placement and the side to move";
+        return check;
+    }
+    if (fields.size() > 6) {
+        check.error = "a FEN has at most six fields";
+        return check;
+    }
+    Mailbox board;
+    if (std::string error = ReadPlacement(fields[0], board); !error.empty()) {
+        check.error = error;
+        return check;
+    }
+    if (std::string error = CheckMaterial(board); !error.empty()) {
+        check.error = error;
+        return check;
+    }
+    if (fields[1] != "w" && fields[1] != "b") {
+        check.error = "the side to move must be w or b";
+        return check;
+    }
+    const int side = fields[1] == "w" ? White : Black;
+    if (SquareAttackedBy(board, KingSquareOf(board, 1 - side), side)) {
+        check.error = "the side not to move is in check";
+        return check;
+    }
+
+    // Castling: each right needs its king and rook at home.
+    std::string castling;
+    const std::string_view castlingField = fields.size() > 2 ? fields[2] : "-";
+    if (castlingField != "-") {
+        for (char c : castlingField) {
+            const bool known = c == 'K' || c == 'Q' || c == 'k' || c == 'q';
+            if (!known || castling.find(c) != std::string::npos ||
+                castlingField.find(c) != castlingField.rfind(c)) {
+                check.error = "the castling field must be - or a selection of KQkq";
+                return check;
+            }
+            const bool white = c == 'K' || c == 'Q';
+            const int kingHome = white ? E1 : E8;
+            const int rookHome = c == 'K' ? H1 : c == 'Q' ? A1 : c == 'k' ? H8 : A8;
+            const int sign = white ? 1 : -1;
+            if (board[kingHome] == sign * King && board[rookHome] == sign * Rook)
+                castling += c;
+            else
+                check.notes.push_back(std::string("castling right ") + c + " dropped: king or rook not at home");
+        }
+    }
+    if (castling.empty()) castling = "-";
+
+    // En passant: the square a pawn of the side not to move has just passed over.
+    std::string enPassant = "-";
+    const std::string_view enPassantField = fields.size() > 3 ? fields[3] : "-";
+    if (enPassantField != "-") {
+        if (enPassantField.size() != 2 || enPassantField[0] < 'a' || enPassantField[0] > 'h' ||
+            enPassantField[1] < '1' || enPassantField[1] > '8') {
+            check.error = "the en-passant field must be - or a square";
+            return check;
+        }
+        const int square = MakeSquare(enPassantField[0] - 'a', enPassantField[1] - '1');
+        const int forward = side == White ? 8 : -8;  // towards the side not to move
+        const bool possible = RankOf(square) == (side == White ? 5 : 2) && board[square] == Empty &&
+                              board[square + forward] == Empty &&
+                              board[square - forward] == -SideSign(side) * Pawn;
+        if (possible)
+            enPassant = std::string(enPassantField);
+        else
+            check.notes.push_back("en-passant square " + std::string(enPassantField) +
+                                  " dropped: no pawn can have passed over it");
+    }
+
+    for (std::size_t i = 4; i < fields.size(); ++i) {
+        if (!IsDigits(fields[i])) {
+            check.error = "the move counters must be numbers";
+            return check;
+        }
+    }
+    check.fen = std::string(fields[0]) + ' ' + std::string(fields[1]) + ' ' + castling + ' ' + enPassant;
+    return check;
+}
+
+bool IsMoveText(std::string_view text) {
+    if (text.size() != 4 && text.size() != 5) return false;
+    auto isFile = [](char c) { return c >= 'a' && c <= 'h'; };
+    auto isRank = [](char c) { return c >= '1' && c <= '8'; };
+    if (!isFile(text[0]) || !isRank(text[1]) || !isFile(text[2]) || !isRank(text[3])) return false;
+    if (text.size() == 5 && text[4] != 'q' && text[4] != 'r' && text[4] != 'b' && text[4] != 'n') return false;
+    return true;
+}
+
+std::string ApplyPosition(const PositionRecord& record) {
+    if (record.startPosition) {
+        ZarnSetStartPosition();
+    } else {
+        std::vector<char> text(record.fen.begin(), record.fen.end());
+        text.push_back('\0');
+        ZarnSetPosition(text.data());
+    }
+    for (const std::string& move : record.moves) {
+        if (!IsMoveText(move)) return "bad move text " + move;
+        if (GamePly >= GameReplayLimit) return "too many moves to replay at " + move;
+        const int before = GamePly;
+        std::vector<char> text(move.begin(), move.end());
+        text.push_back('\0');
+        ZarnSetGame(text.data());
+        if (GamePly == before) return "illegal move " + move;
+    }
+    return "";
+}
+
+int EngineSideToMove() { return SideToMove; }
+
+std::string FallbackMove() {
+    // The root search keeps its best move first among the root moves.
+    const Move searched = MoveBuffer[MoveStart(1)];
+    if (GenerateLegalMoves(SideToMove) <= 0) return "0000";
+    Move chosen = MoveBuffer[MoveStart(1)];
+    for (int i = MoveStart(1); i < SearchStack[1].MoveEnd; ++i)
+        if (MoveBuffer[i] == searched) chosen = searched;
+    char name[3];
+    std::string text = SquareName(MoveFrom(chosen), name);
+    text += SquareName(MoveTo(chosen), name);
+    if (MovePromotion(chosen)) text += "xpnbrqk"[MovePromotion(chosen)];
+    return text;
+}
+
+}  // namespace zarn::cli

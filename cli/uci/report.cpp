@@ -1,0 +1,87 @@
+// Report translation shared by the UCI session and the analyse command.
+#include "cli/uci/report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/board/types.h"
+#include "engine/interface/report.h"
+#include "engine/search/stack.h"
+
+namespace zarn::cli {
+
+void NodeCounter::Reset() {
+    last_ = 0;
+    total_ = 0;
+}
+
+std::uint64_t NodeCounter::Extend(int reported) {
+    const auto raw = static_cast<std::uint32_t>(reported);
+    // The count only grows within an analysis, so a smaller value means the 32 bits wrapped.
+    total_ += static_cast<std::uint32_t>(raw - last_);
+    last_ = raw;
+    return total_;
+}
+
+ReportedScore ScoreFromEngine(int score) {
+    // A side mated at ply p scores p - MateScore; the root is ply 1, so a mate p plies from the
+    // root is p / 2 full moves away for the winner.
+    // Window bounds next to a mate score may lie beyond MateScore; they still count as one move.
+    if (score >= MateScore - MaxPly) return {true, std::max(1, (MateScore - score + 1) / 2)};
+    if (score <= -MateScore + MaxPly) return {true, -std::max(1, (MateScore + score) / 2)};
+    return {false, score};
+}
+
+std::string UciScoreText(const ReportedScore& score) {
+    return (score.mate ? "mate " : "cp ") + std::to_string(score.value);
+}
+
+std::string ReadableScoreText(const ReportedScore& score) {
+    if (score.mate)
+        return (score.value > 0 ? "mate in " : "mated in ") + std::to_string(std::abs(score.value));
+    char text[32];
+    const int magnitude = std::abs(score.value);
+    std::snprintf(text, sizeof text, "%c%d.%02d", score.value < 0 ? '-' : '+', magnitude / 100, magnitude % 100);
+    return text;
+}
+
+Mainline ParseMainline(std::string_view text) {
+    Mainline line;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        while (position < text.size() && text[position] == ' ') ++position;
+        std::size_t end = position;
+        while (end < text.size() && text[end] != ' ') ++end;
+        if (end == position) break;
+        std::string_view word = text.substr(position, end - position);
+        if (word.back() == '!' || word.back() == '?') {
+            line.bound = word.back() == '!' ? LineBound::Lower : LineBound::Upper;
+            word.remove_suffix(1);
+        }
+        if (!word.empty()) line.moves.push_back(LowerCaseMove(word));
+        position = end;
+    }
+    return line;
+}
+
+std::vector<std::string> LineMoves(const RootLine& line) {
+    std::vector<std::string> moves;
+    char text[MoveTextSize];
+    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) moves.push_back(LowerCaseMove(MoveText(line.Moves[i], text)));
+    return moves;
+}
+
+std::string LowerCaseMove(std::string_view move) {
+    std::string text(move);
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::uint64_t NodesPerSecond(std::uint64_t nodes, std::int64_t elapsedMs) {
+    if (elapsedMs <= 0) return 0;
+    return nodes * 1000 / static_cast<std::uint64_t>(elapsedMs);
+}
+
+}  // namespace zarn::cli

@@ -1,0 +1,273 @@
+// Game annotation: PGN read as people write it, moves in standard notation both ways, the export form
+// read back, and the zarn annotate command run on a file with good and bad games.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/pgn/game_position.h"
+#include "cli/pgn/reader.h"
+#include "cli/pgn/replay.h"
+#include "cli/pgn/writer.h"
+#include "cli/pgn/san.h"
+#include "cli/uci/engine.h"
+#include "tests/cli/run_program.h"
+
+namespace zarn::cli {
+namespace {
+
+// Every SAN form, comments, variations, NAGs, FEN starts; game 5 has an illegal move and game 7 an
+// unknown character, game 8 has tags only.
+constexpr const char* TrickyGames = R"PGN([Event "A \"quoted\" name \\ here"]
+[White "Morphy"]
+[Black "Duke; Count"]
+[Result "1-0"]
+
+{Opening comment} 1.e4 e5 2 Nf3 d6 3. Bc4 Bg4 ; a pin
+4. Nc3 (4. c3 Qf6 (4... Nf6) 5. d4) 4... g6?! 5. Nxe5! Bxd1?? $18 6. Bxf7+ Ke7 7. Nd5# 1-0
+
+[Event "Castling both ways, written with zeros"]
+[SetUp "1"]
+[FEN "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"]
+
+1. 0-0 O-O-O+ 2. Kg2 *
+
+[Event "Disambiguation by square and by rank"]
+[FEN "8/8/1k6/8/4Q2Q/8/8/K6Q w - - 0 20"]
+
+20. Qh4e1 Kb5 21. Qe1-e2+ *
+
+[Event "Promotions and en passant"]
+[FEN "8/4P1k1/8/8/3p4/8/1p2P1K1/8 w - - 0 1"]
+
+1. e8Q b1=N 2. e4 dxe3 3. Kf3 e2? 4. Kxe2 *
+
+[Event "Bad: an illegal move"]
+
+1. e4 e5 2. Ke3 Nc6 *
+
+[Event "Coordinates and a piece letter for the pawn"]
+
+1. e2e4 e7e5 2. g1f3 Pd6 3. Bf1-c4 Nb8:c6 *
+
+[Event "Bad: an unknown character"]
+
+1. d4 d5 2. c4 & e6 *
+
+[Event "Tags only"]
+[Result "1/2-1/2"]
+
+[Event "After the tag-only game"]
+
+1. d4 Nf6 2. c4 e6 3. Nc3 Bb4 4. Qc2 O-O 5. a3 Bxc3+ 6. Qxc3 b6 7. Bg5 Bb7 8. f3 h6 9. Bh4 d5 10. e3 Nbd7 0-1
+)PGN";
+
+struct Session : ::testing::Test {
+    static void SetUpTestSuite() { ASSERT_GE(StartEngine(1), 0); }
+    static void TearDownTestSuite() { StopEngine(); }
+};
+
+std::vector<std::string> Sans(const PgnLine& line) {
+    std::vector<std::string> sans;
+    for (const PgnMove& move : line.moves) sans.push_back(move.san);
+    return sans;
+}
+
+using Sequence = std::vector<std::string>;
+
+TEST_F(Session, ReadsEveryFormAndGoesOnAfterBadGames) {
+    std::vector<PgnGame> games = ReadPgn(TrickyGames);
+    ASSERT_EQ(games.size(), 9u);
+    for (PgnGame& game : games)
+        if (game.error.empty()) ReplayGame(game);
+
+    const PgnGame& morphy = games[0];
+    EXPECT_EQ(morphy.error, "");
+    EXPECT_EQ(TagValue(morphy, "Event"), "A \"quoted\" name \\ here");
+    EXPECT_EQ(morphy.result, "1-0");
+    EXPECT_EQ(Sans(morphy.mainLine),
+              (Sequence{"e4", "e5", "Nf3", "d6", "Bc4", "Bg4", "Nc3", "g6", "Nxe5", "Bxd1", "Bxf7+", "Ke7", "Nd5#"}));
+    EXPECT_EQ(morphy.mainLine.comments, Sequence{"Opening comment"});
+    EXPECT_EQ(morphy.mainLine.moves[5].comments, Sequence{" a pin"});
+    ASSERT_EQ(morphy.mainLine.moves[6].variations.size(), 1u);
+    const PgnLine& side = morphy.mainLine.moves[6].variations[0];
+    EXPECT_EQ(Sans(side), (Sequence{"c3", "Qf6", "d4"}));
+    ASSERT_EQ(side.moves[1].variations.size(), 1u);
+    EXPECT_EQ(Sans(side.moves[1].variations[0]), Sequence{"Nf6"});
+    EXPECT_EQ(morphy.mainLine.moves[7].nags, std::vector<int>{6});
+    EXPECT_EQ(morphy.mainLine.moves[8].nags, std::vector<int>{1});
+    EXPECT_EQ(morphy.mainLine.moves[9].nags, (std::vector<int>{4, 18}));
+
+    EXPECT_EQ(Sans(games[1].mainLine), (Sequence{"O-O", "O-O-O", "Kg2"}));
+    EXPECT_EQ(games[2].firstMoveNumber, 20);
+    EXPECT_EQ(Sans(games[2].mainLine), (Sequence{"Qh4e1", "Kb5", "Q1e2+"}));
+    EXPECT_EQ(Sans(games[3].mainLine), (Sequence{"e8=Q", "b1=N", "e4", "dxe3", "Kf3", "e2", "Kxe2"}));
+    EXPECT_EQ(games[4].error, "illegal move Ke3");
+    EXPECT_EQ(games[4].errorLine, 27);
+    EXPECT_EQ(Sans(games[5].mainLine), (Sequence{"e4", "e5", "Nf3", "d6", "Bc4", "Nc6"}));
+    EXPECT_EQ(games[6].error, "unexpected character '&'");
+    EXPECT_EQ(games[6].errorLine, 35);
+    EXPECT_TRUE(games[7].mainLine.moves.empty());
+    EXPECT_EQ(games[7].result, "1/2-1/2");
+    EXPECT_EQ(games[7].error, "");
+    EXPECT_EQ(games[8].mainLine.moves.size(), 20u);
+    EXPECT_EQ(games[8].result, "0-1");
+
+    // A bad game keeps its whole text, from its tags to its result.
+    const std::string bad(std::string_view(TrickyGames).substr(games[6].begin, games[6].end - games[6].begin));
+    EXPECT_EQ(bad, "[Event \"Bad: an unknown character\"]\n\n1. d4 d5 2. c4 & e6 *");
+
+    // Written in export form and read again, every good game comes back the same.
+    for (PgnGame& game : games) {
+        if (!game.error.empty()) continue;
+        const std::string written = WritePgn(game);
+        std::vector<PgnGame> again = ReadPgn(written);
+        ASSERT_EQ(again.size(), 1u) << written;
+        ASSERT_TRUE(ReplayGame(again[0])) << again[0].error << "\n" << written;
+        EXPECT_EQ(WritePgn(again[0]), written);
+        std::istringstream lines(written);
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
+    }
+}
+
+TEST_F(Session, DamagedFilesCostOnlyTheirGames) {
+    const std::string longLine(100000, 'x');
+    const std::vector<std::pair<std::string, std::size_t>> cases = {
+        {"", 0},
+        {"\xEF\xBB\xBF   \n\n", 0},
+        {"[Event \"no end\"\n\n1. e4 *\n[Event \"next\"]\n\n1. d4 *\n", 2},
+        {"[Event \"open comment\"]\n\n1. e4 {never closed\n\n[Event \"next\"]\n\n1. d4 *\n", 2},
+        {"[Event \"open variation\"]\n\n1. e4 (1. d4 e5\n\n[Event \"next\"]\n\n1. d4 *\n", 2},
+        {"1. e4 " + longLine + " e5 *\n1. d4 *\n", 2},
+        {"[Event \"x\"]\n% an escape line\n\n1. e4 e5 1-0\n", 1},
+        {"1. e4 e5 1-0 1. d4 d5 0-1 1. c4 *", 3},
+    };
+    for (const auto& [text, count] : cases) {
+        std::vector<PgnGame> games = ReadPgn(text);
+        ASSERT_EQ(games.size(), count) << text.substr(0, 80);
+        for (PgnGame& game : games)
+            if (game.error.empty()) ReplayGame(game);
+        if (count != 2) continue;
+        EXPECT_NE(games[0].error, "") << text.substr(0, 80);
+        EXPECT_EQ(games[1].error, "") << text.substr(0, 80);
+        EXPECT_EQ(games[1].mainLine.moves.size(), 1u) << text.substr(0, 80);
+    }
+}
+
+TEST_F(Session, WrittenMovesReadBackOverRandomGames) {
+    std::uint64_t seed = 88172645463325252ull;
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return seed;
+    };
+    int checks = 0, mates = 0;
+    for (int game = 0; game < 80; ++game) {
+        SetGameStart("");
+        for (int ply = 0; ply < 200; ++ply) {
+            const std::vector<Move> legal = LegalGameMoves();
+            if (legal.empty()) break;
+            for (Move move : legal) {
+                const std::string san = WriteSan(move);
+                const SanReading reading = ReadSan(san);
+                ASSERT_EQ(reading.move, move) << san << " " << reading.error;
+            }
+            const Move chosen = legal[next() % legal.size()];
+            const std::string san = WriteSan(chosen);
+            ASSERT_TRUE(PlayGameMove(chosen));
+            const bool check = SideToMoveInCheck();
+            const bool mate = check && LegalGameMoves().empty();
+            EXPECT_EQ(san.back() == '+', check && !mate) << san;
+            EXPECT_EQ(san.back() == '#', mate) << san;
+            checks += check;
+            mates += mate;
+        }
+    }
+    EXPECT_GT(checks, 50);
+    EXPECT_GT(mates, 0);
+}
+
+using zarn::testing::Outcome;
+using zarn::testing::RunCommand;
+
+Outcome RunZarn(const std::string& arguments) { return RunCommand(ZARN_PROGRAM, arguments); }
+
+TEST_F(Session, AnnotateCommandWritesGamesThatReadBack) {
+    const std::filesystem::path directory = std::filesystem::temp_directory_path() / ("zarn-annotate-" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    const std::string input = (directory / "games.pgn").string();
+    std::ofstream(input, std::ios::binary) << TrickyGames;
+    const std::string output = (directory / "annotated.pgn").string();
+    const std::string graphs = (directory / "graphs").string();
+
+    const Outcome run = RunZarn("annotate " + input + " --depth 3 --output " + output + " --graph " + graphs + " 2>" +
+                            (directory / "errors.txt").string());
+    EXPECT_EQ(run.exitCode, 1);
+    std::ifstream errorFile(directory / "errors.txt");
+    const std::string errors((std::istreambuf_iterator<char>(errorFile)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(errors,
+              "zarn annotate: game 5 (line 27): illegal move Ke3; copied unchanged\n"
+              "zarn annotate: game 7 (line 35): unexpected character '&'; copied unchanged\n");
+
+    std::ifstream annotatedFile(output, std::ios::binary);
+    const std::string annotated((std::istreambuf_iterator<char>(annotatedFile)), std::istreambuf_iterator<char>());
+    std::vector<PgnGame> games = ReadPgn(annotated);
+    ASSERT_EQ(games.size(), 9u) << annotated;
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        const bool bad = i == 4 || i == 6;
+        if (games[i].error.empty()) ReplayGame(games[i]);
+        if (!bad) {
+            ASSERT_EQ(games[i].error, "");
+            EXPECT_EQ(TagValue(games[i], "Annotator"), games[i].mainLine.moves.empty() ? "" : "Zarn 504");
+        } else {
+            EXPECT_NE(games[i].error, "");
+        }
+        for (const PgnMove& move : games[i].mainLine.moves) {
+            if (bad || move.san.back() == '#') continue;
+            ASSERT_FALSE(move.comments.empty()) << move.san;
+            EXPECT_EQ(move.comments.front().rfind("[%eval ", 0), 0u) << move.comments.front();
+        }
+    }
+    // The original comments and variations stay; the mating move has no evaluation, the rest do.
+    const PgnGame& morphy = games[0];
+    EXPECT_EQ(morphy.mainLine.comments, Sequence{"Opening comment"});
+    EXPECT_EQ(morphy.mainLine.moves[6].variations.front().moves.size(), 3u);
+    EXPECT_NE(annotated.find("Bxd1 $4 $18 {[%eval "), std::string::npos) << annotated;
+    EXPECT_NE(annotated.find("7. Nd5# 1-0"), std::string::npos) << annotated;
+    EXPECT_NE(annotated.find("[Event \"Bad: an unknown character\"]\n\n1. d4 d5 2. c4 & e6 *\n\n"), std::string::npos);
+
+    // One well-formed chart for each game with moves.
+    std::string charts;
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(graphs)) {
+        charts += " " + entry.path().string();
+        ++count;
+    }
+    EXPECT_EQ(count, 6u);
+    const int parsed = std::system(
+        ("python3 -c 'import sys, xml.etree.ElementTree as E; [E.parse(f) for f in sys.argv[1:]]'" + charts).c_str());
+    EXPECT_EQ(parsed, 0) << charts;
+
+    for (const std::string& arguments : std::vector<std::string>{"annotate", "annotate " + input + " --depth 0", "annotate " + input + " --colour",
+                                         "annotate " + (directory / "missing.pgn").string(),
+                                         "annotate " + input + " --output " + input}) {
+        const Outcome refused = RunZarn(arguments + " 2>&1");
+        EXPECT_EQ(refused.exitCode, 2) << arguments;
+        EXPECT_EQ(refused.output.rfind("zarn annotate: ", 0), 0u) << refused.output;
+        EXPECT_EQ(std::count(refused.output.begin(), refused.output.end(), '\n'), 1) << refused.output;
+    }
+    std::filesystem::remove_all(directory);
+}
+
+}  // namespace
+}  // namespace zarn::cli

@@ -1,0 +1,89 @@
+// The program's own search limits, node budget and mate distance, and the return from a multi-line
+// analysis to the ordinary one. (The UCI sessions test the lines themselves.)
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/interface/report.h"
+#include "engine/interface/zarn.h"
+#include "engine/search/extra_limits.h"
+#include "engine/search/root_result.h"
+#include "engine/search/search.h"
+#include "tests/engine/search/harness.h"
+
+namespace zarn {
+namespace {
+
+constexpr const char* Middlegame = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
+std::string LineText(const RootLine& line) {
+    std::string text;
+    char move[MoveTextSize];
+    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) text += std::string(MoveText(line.Moves[i], move)) + " ";
+    return text;
+}
+
+class SearchLinesTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::StartEngine(); }
+    void TearDown() override {
+        SetExtraLimits({});
+        SetRootLineCount(1);
+        ZarnQuit();
+    }
+};
+
+TEST_F(SearchLinesTest, NodeBudgetEndsTheSearchWithinTheStatedOvershoot) {
+    for (std::uint64_t budget : {1ull, 50ull, 1000ull, 123457ull, 600000ull}) {
+        testing::SetFen(Middlegame);
+        ZarnSetInfinite();
+        SetExtraLimits({budget, 0});
+        EXPECT_EQ(ZarnAnalyse(0), 0);
+        EXPECT_GE(SearchedNodes(), budget);
+        EXPECT_LE(SearchedNodes(), budget + NodeLimitOvershoot) << budget;
+    }
+}
+
+TEST_F(SearchLinesTest, MateLimitEndsTheSearchOnceTheMateIsFound) {
+    // Mate in one on the back rank: without the limit an infinite analysis would go on to 31 plies.
+    testing::SetFen("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    ZarnSetInfinite();
+    SetExtraLimits({0, 1});
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 2);
+    EXPECT_EQ(LineText(BestRootLine()), "d1d8 ");
+    EXPECT_LE(BestRootLine().Depth, 2);
+    // A mate in two does not satisfy a limit of one move: the depth limit ends that search.
+    testing::Calls().clear();
+    testing::SetFen("7k/8/5K2/8/8/8/8/R7 w - -");
+    ZarnSetDepth(6);
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(testing::DeepestReportedDepth(), 6);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 4);
+    // With a limit of two it ends at the first iteration that finds it.
+    SetExtraLimits({0, 2});
+    ZarnSetInfinite();
+    testing::SetFen("7k/8/5K2/8/8/8/8/R7 w - -");
+    EXPECT_EQ(ZarnAnalyse(0), 0);
+    EXPECT_EQ(BestRootLine().Score, MateScore - 4);
+    EXPECT_LE(BestRootLine().Depth, 5);
+}
+
+TEST_F(SearchLinesTest, OneLineIsTheOrdinaryAnalysis) {
+    const auto run = [](int lines) {
+        testing::StartEngine();
+        SetRootLineCount(lines);
+        testing::AnalyseToDepth(Middlegame, 7);
+        std::vector<std::string> reports;
+        for (const testing::ReportCall& call : testing::Calls())
+            reports.push_back(std::to_string(call.kind) + " " + std::to_string(call.first) + " " + call.text);
+        return std::make_pair(reports, NodeCount);
+    };
+    // A multi-line analysis in between leaves nothing behind that would change the ordinary one.
+    const auto before = run(1);
+    run(3);
+    EXPECT_EQ(run(1), before);
+}
+
+}  // namespace
+}  // namespace zarn

@@ -2,6 +2,7 @@
 #include "cli/pgn/game_position.h"
 
 #include "engine/board/board.h"
+#include "engine/board/fen.h"
 #include "engine/board/game.h"
 #include "engine/interface/zarn.h"
 #include "engine/moves/attacks.h"
@@ -23,8 +24,9 @@ void SetGameStart(const std::string& fen) {
 }
 
 bool PlayGameMove(Move move) {
-    if (!ReplayMove(SideToMove, move)) return false;
+    if (!(move == NullMove ? ReplayNullMove() : ReplayMove(SideToMove, move))) return false;
     SideToMove = 1 - SideToMove;
+    RebuildDerivedState();
     return true;
 }
 

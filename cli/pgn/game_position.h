@@ -13,8 +13,13 @@ namespace zarn::cli {
 // accepted. Starts a new game history.
 void SetGameStart(const std::string& fen);
 
-// Plays a legal move of the side to move and hands the move to the other side. Returns false when the
-// game history is full (the engine remembers at most GameReplayLimit moves); nothing is played then.
+// A null move in a list of game moves: the side to move passes.
+inline constexpr Move NullMove = 0;
+
+// Plays a legal move of the side to move, or NullMove when that side is not in check, and hands the
+// move to the other side; the game history records the new position, as the engine's own game intake
+// does, so that the search sees repetitions of the game's positions. Returns false when the game
+// history is full (the engine remembers at most GameReplayLimit moves); nothing is played then.
 bool PlayGameMove(Move move);
 
 // The legal moves of the side to move, in the generator's order.

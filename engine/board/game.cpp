@@ -55,6 +55,14 @@ int ReplayMove(int side, Move move) {
     return 1;
 }
 
+int ReplayNullMove() {
+    if (GamePly >= GameReplayLimit) return 0;
+    ++GamePly;
+    // A pass is reversible and moves nothing: the keys of the root stay, as after the search's null move.
+    SearchStack[0].EpSquareAfter = 0;
+    return 1;
+}
+
 void SetGame(char* text) {
     static FieldBuffer fields;
     const int count = SplitFields(text, fields);

@@ -18,4 +18,12 @@ Move ParseGameMove(int side, const char* field);
 // already holds the most moves it can remember.
 int ReplayMove(int side, Move move);
 
+// Makes a null move as the new root, as the search makes one: the side to move passes, nothing moves,
+// no en-passant capture is possible after it, and the game history counts the ply, so that the
+// positions before and after it keep their places for the repetition test. The caller changes the
+// side to move (the side that passes must not be in check); the history entry of the position after
+// it is written by the next RebuildDerivedState, as after ReplayMove. 1 when done, 0 when the game
+// already holds the most moves it can remember.
+int ReplayNullMove();
+
 }  // namespace zarn

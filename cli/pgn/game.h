@@ -15,7 +15,7 @@ struct PgnLine;
 
 struct PgnMove {
     std::string text;                   // the move as written in the file
-    Move move = 0;                      // the legal move it names, once the game is replayed
+    Move move = 0;                      // the legal move it names (NullMove for a pass), once replayed
     std::string san;                    // the move as this program writes it
     std::vector<int> nags;              // $1 .. $255 in order of appearance
     std::vector<std::string> comments;  // comments after the move

@@ -3,6 +3,9 @@
 
 #include <cstdio>
 #include <string>
+#include <unordered_set>
+
+#include "cli/pgn/san.h"
 
 namespace zarn::cli {
 
@@ -131,6 +134,26 @@ private:
         return i < text_.size() && text_[i] == '"';
     }
 
+    // The name of the tag pair that begins here, as ReadTag reads it; "" when none begins here.
+    std::string TagNameAt(std::size_t at) const {
+        if (at >= text_.size() || text_[at] != '[') return "";
+        std::size_t i = at + 1;
+        while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t')) ++i;
+        const std::size_t nameStart = i;
+        while (i < text_.size() && (IsLetter(text_[i]) || IsDigit(text_[i]) || text_[i] == '_')) ++i;
+        const std::size_t nameEnd = i;
+        while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t')) ++i;
+        if (nameEnd == nameStart || i >= text_.size() || text_[i] != '"') return "";
+        return std::string(text_.substr(nameStart, nameEnd - nameStart));
+    }
+
+    // Whether a tag pair with this name begins the next game, the game holding the named tags so far.
+    // A blank line may stand among a game's tags (some programs write one after the Event tag), so only
+    // a second Event tag, or after a blank line a tag the game already has, begins the next one.
+    bool StartsNextGame(const std::string& name, bool afterBlankLine) const {
+        return tagNames_.contains(name) && (afterBlankLine || name == "Event");
+    }
+
     void SkipRestOfLine() {
         while (!AtEnd() && text_[position_] != '\n') ++position_;
     }
@@ -138,21 +161,15 @@ private:
     [[noreturn]] void Fail(std::string reason, int line = 0) const { throw ReadFailure{std::move(reason), line ? line : line_}; }
 
     void ReadTags(PgnGame& game) {
+        tagNames_.clear();
         for (;;) {
             const int lineEnds = SkipSpace();
             if (Peek() != '[') return;
-            if (!game.tags.empty() && lineEnds >= 2) {
-                // A blank line and another tag section: this game has no moves.
-                if (LooksLikeTagPair(position_)) throw EndOfGame{};
-            }
-            const std::size_t mark = position_;
-            const int markLine = line_;
+            // The next game's tags: this game has no moves.
+            if (StartsNextGame(TagNameAt(position_), lineEnds >= 2)) throw EndOfGame{};
+            tagStart_ = position_;
             auto [name, value] = ReadTag();
-            if (name == "Event" && !TagValue(game, "Event").empty()) {
-                position_ = mark;  // a second Event starts the next game
-                line_ = markLine;
-                throw EndOfGame{};
-            }
+            tagNames_.insert(name);
             game.tags.emplace_back(std::move(name), std::move(value));
         }
     }
@@ -286,20 +303,37 @@ private:
                 }
                 bool allDigits = true;
                 for (char d : word) allDigits = allDigits && IsDigit(d);
+                if (IsNullMoveText(word)) {
+                    AddMove(current, word, tokenLine);  // 0000 or Z0
+                    continue;
+                }
                 if (allDigits) continue;  // a move number; its dots are skipped on their own
                 if (IsDigit(word[0]) && word.rfind("0-0", 0) != 0) Fail("unreadable text " + Shown(word), tokenLine);
-                PgnMove move;
-                move.text = word;
-                move.sourceLine = tokenLine;
-                current.moves.push_back(std::move(move));
-                if (Peek() == '!' || Peek() == '?') {
-                    const std::string glyph = ReadGlyph();
-                    if (!GlyphNag(glyph)) Fail("unknown mark " + Shown(glyph), tokenLine);
-                    current.moves.back().nags.push_back(GlyphNag(glyph));
-                }
+                AddMove(current, word, tokenLine);
+            } else if (c == '-' || c == '@') {
+                // A null move written -- or @@@@.
+                const std::size_t start = position_;
+                while (Peek() == c) Advance();
+                const std::string word(text_.substr(start, position_ - start));
+                if (!IsNullMoveText(word) || IsSymbolChar(Peek()))
+                    Fail("unexpected character '" + Shown(word.substr(0, 1)) + "'", tokenLine);
+                AddMove(current, word, tokenLine);
             } else {
                 Fail("unexpected character '" + Shown(std::string_view(&text_[position_], 1)) + "'", tokenLine);
             }
+        }
+    }
+
+    // A move as written, with the judgement mark written right after it.
+    void AddMove(PgnLine& line, const std::string& text, int sourceLine) {
+        PgnMove move;
+        move.text = text;
+        move.sourceLine = sourceLine;
+        line.moves.push_back(std::move(move));
+        if (Peek() == '!' || Peek() == '?') {
+            const std::string glyph = ReadGlyph();
+            if (!GlyphNag(glyph)) Fail("unknown mark " + Shown(glyph), sourceLine);
+            line.moves.back().nags.push_back(GlyphNag(glyph));
         }
     }
 
@@ -316,19 +350,21 @@ private:
     // then at the next result or at a line that starts with [.
     void Resynchronise(bool inTags) {
         if (inTags) {
+            // The rest of the tag section, with the same rule for where the next game begins.
+            if (std::string name = TagNameAt(tagStart_); !name.empty()) tagNames_.insert(std::move(name));
             SkipRestOfLine();
             for (;;) {
                 const std::size_t mark = position_;
                 const int markLine = line_;
                 const int lineEnds = SkipSpace();
-                if (Peek() != '[' || lineEnds >= 2) {
-                    if (Peek() == '[' || AtEnd()) {
-                        position_ = mark;
-                        line_ = markLine;
-                        return;
-                    }
-                    break;
+                if (Peek() != '[' && !AtEnd()) break;
+                const std::string name = TagNameAt(position_);
+                if (AtEnd() || (name.empty() ? lineEnds >= 2 : StartsNextGame(name, lineEnds >= 2))) {
+                    position_ = mark;
+                    line_ = markLine;
+                    return;
                 }
+                tagNames_.insert(name);
                 SkipRestOfLine();
             }
         }
@@ -360,6 +396,9 @@ private:
     std::string_view text_;
     std::size_t position_ = 0;
     int line_ = 1;
+    // The names of the current game's tags and where its last tag pair began, for finding its end.
+    std::unordered_set<std::string> tagNames_;
+    std::size_t tagStart_ = 0;
 };
 
 }  // namespace

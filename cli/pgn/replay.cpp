@@ -47,13 +47,23 @@ void ReplayLine(PgnGame& game, PgnLine& line, std::vector<Move> path) {
     if (!SetPositionAfter(game, path)) throw ReplayFailure{"the game is longer than the engine can hold", game.firstLine};
     const std::size_t base = path.size();
     for (PgnMove& move : line.moves) {
-        const SanReading reading = ReadSan(move.text);
-        if (reading.move == 0) throw ReplayFailure{reading.error, move.sourceLine};
-        move.move = reading.move;
-        move.san = WriteSan(reading.move);
-        if (!PlayGameMove(reading.move))
+        if (IsNullMoveText(move.text)) {
+            // Passing is legal only for a side that is not in check.
+            if (SideToMoveInCheck())
+                throw ReplayFailure{"illegal null move " + move.text + ": " +
+                                        (GameSideToMove() == White ? "White" : "Black") + " is in check",
+                                    move.sourceLine};
+            move.move = NullMove;
+            move.san = NullMoveText;
+        } else {
+            const SanReading reading = ReadSan(move.text);
+            if (reading.move == 0) throw ReplayFailure{reading.error, move.sourceLine};
+            move.move = reading.move;
+            move.san = WriteSan(reading.move);
+        }
+        if (!PlayGameMove(move.move))
             throw ReplayFailure{"the game is longer than the engine can hold", move.sourceLine};
-        path.push_back(reading.move);
+        path.push_back(move.move);
     }
     for (std::size_t i = 0; i < line.moves.size(); ++i) {
         for (PgnLine& variation : line.moves[i].variations)

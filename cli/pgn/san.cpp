@@ -117,6 +117,8 @@ SanReading ReadSan(std::string_view text) {
     return Failure("illegal move " + original);
 }
 
+bool IsNullMoveText(std::string_view text) { return text == "--" || text == "Z0" || text == "0000" || text == "@@@@"; }
+
 std::string WriteSan(Move move) {
     std::string text;
     if (IsCastling(move)) {

@@ -19,6 +19,10 @@ struct SanReading {
 // the squares, or plain coordinates such as e2e4.
 SanReading ReadSan(std::string_view text);
 
+// Whether the text is a null move as programs write one: --, Z0, 0000 or @@@@. Written back as --.
+bool IsNullMoveText(std::string_view text);
+inline constexpr std::string_view NullMoveText = "--";
+
 // The move in standard algebraic notation with the least disambiguation and a + or # suffix. The move
 // must be legal in the current position.
 std::string WriteSan(Move move);

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/pgn/san.h"
+
 namespace zarn::cli {
 namespace {
 
@@ -109,7 +111,7 @@ void WriteLine(Layout& layout, const PgnLine& line, int firstMoveNumber, int fir
         const int number = firstMoveNumber + (ply + (firstSide == Black ? 1 : 0)) / 2;
         if (side == White) layout.Word(std::to_string(number) + ".");
         else if (needNumber) layout.Word(std::to_string(number) + "...");
-        layout.Word(move.san.empty() ? move.text : move.san);
+        layout.Word(IsNullMoveText(move.text) ? NullMoveText : move.san.empty() ? std::string_view(move.text) : move.san);
         for (int nag : move.nags) layout.Word(std::string("$").append(std::to_string(nag)));
         for (const std::string& comment : move.comments) layout.Comment(comment);
         for (const PgnLine& variation : move.variations) {

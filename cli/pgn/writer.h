@@ -12,7 +12,8 @@ namespace zarn::cli {
 // that no line passes 255 characters.
 inline constexpr std::size_t MaxTagValueBytes = 200;
 
-// The game, ending with a blank line. Moves are written from their san (from text where that is empty).
+// The game, ending with a blank line. Moves are written from their san (from text where that is empty),
+// null moves as --.
 std::string WritePgn(const PgnGame& game);
 
 }  // namespace zarn::cli

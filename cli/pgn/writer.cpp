@@ -26,7 +26,8 @@ std::string EscapedTagValue(std::string_view value) {
     return text;
 }
 
-// Lays words out on lines; a line never starts with % (an escape line) or [ (a tag pair).
+// Lays words out on lines; a line never starts with % (an escape line) or [ (a tag pair), and a move
+// number stays on the line of its move.
 class Layout {
 public:
     void Word(std::string_view word) {
@@ -34,19 +35,25 @@ public:
             Word(word.substr(0, LongestWord));
             word.remove_prefix(LongestWord);
         }
-        const std::string full = opening_ + std::string(word);
-        opening_.clear();
+        const std::string full = attached_ + std::string(word);
+        attached_.clear();
         if (!line_.empty() && line_.size() + 1 + full.size() > LineWidth) Break();
         if (!line_.empty()) line_ += ' ';
         else if (!full.empty() && (full[0] == '%' || full[0] == '[')) line_ += ' ';
         line_ += full;
     }
 
+    // A move number goes with the word after it, the move.
+    void MoveNumber(std::string_view number) {
+        attached_ += number;
+        attached_ += ' ';
+    }
+
     // Parentheses stick to the first and last word of the variation.
-    void Open() { opening_ += '('; }
+    void Open() { attached_ += '('; }
     void Close() {
-        if (!opening_.empty()) {
-            opening_.pop_back();
+        if (!attached_.empty()) {
+            attached_.pop_back();  // only an empty variation closes with its ( still waiting
             Word("()");
         } else if (!line_.empty() && line_.size() < LineWidth) {
             line_ += ')';
@@ -98,7 +105,7 @@ private:
 
     std::string text_;
     std::string line_;
-    std::string opening_;
+    std::string attached_;  // opening parentheses and a move number, written with the next word
 };
 
 void WriteLine(Layout& layout, const PgnLine& line, int firstMoveNumber, int firstSide, int plyOffset) {
@@ -109,8 +116,8 @@ void WriteLine(Layout& layout, const PgnLine& line, int firstMoveNumber, int fir
         const int ply = plyOffset + static_cast<int>(i);                   // plies after the game's start
         const int side = (ply % 2 == 0) ? firstSide : 1 - firstSide;
         const int number = firstMoveNumber + (ply + (firstSide == Black ? 1 : 0)) / 2;
-        if (side == White) layout.Word(std::to_string(number) + ".");
-        else if (needNumber) layout.Word(std::to_string(number) + "...");
+        if (side == White) layout.MoveNumber(std::to_string(number) + ".");
+        else if (needNumber) layout.MoveNumber(std::to_string(number) + "...");
         layout.Word(IsNullMoveText(move.text) ? NullMoveText : move.san.empty() ? std::string_view(move.text) : move.san);
         for (int nag : move.nags) layout.Word(std::string("$").append(std::to_string(nag)));
         for (const std::string& comment : move.comments) layout.Comment(comment);

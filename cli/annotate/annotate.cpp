@@ -19,6 +19,7 @@
 #include "cli/command.h"
 #include "cli/annotate/eval_graph.h"
 #include "cli/annotate/game_analysis.h"
+#include "cli/pgn/game_position.h"
 #include "cli/pgn/reader.h"
 #include "cli/pgn/replay.h"
 #include "cli/pgn/writer.h"
@@ -222,14 +223,14 @@ std::vector<GraphPoint> AnnotateGame(PgnGame& game, const AnalysisLimit& limit, 
         std::vector<std::string> comments;
         for (std::string& comment : move.comments)
             if (WithoutOldEvaluation(comment)) comments.push_back(std::move(comment));
+        // A null move gets neither an evaluation nor a mark; the position after it is judged as any.
+        const bool pass = move.move == NullMove;
         const std::string eval = EvalText(verdicts[i + 1]);
-        if (!eval.empty()) comments.insert(comments.begin(), "[%eval " + eval + "]");
+        if (!eval.empty() && !pass) comments.insert(comments.begin(), "[%eval " + eval + "]");
         move.comments = std::move(comments);
 
-        const int nag = NagForLoss(ExpectedLoss(verdicts[i], verdicts[i + 1], move.move));
-        bool judged = false;
-        for (int existing : move.nags) judged = judged || (existing >= 1 && existing <= 6);
-        if (nag != 0 && !judged) {
+        const int nag = pass ? 0 : NagForLoss(ExpectedLoss(verdicts[i], verdicts[i + 1], move.move));
+        if (nag != 0 && JudgementNag(move.nags) == 0) {
             move.nags.push_back(nag);
             PgnLine better;
             for (const std::string& san : verdicts[i].sans) {
@@ -242,7 +243,9 @@ std::vector<GraphPoint> AnnotateGame(PgnGame& game, const AnalysisLimit& limit, 
                 move.variations.push_back(std::move(better));
             }
         }
-        points.push_back({WhitePawns(verdicts[i + 1]), nag, MoveLabel(game, i, move.san), eval.empty() ? "mate" : eval});
+        // The chart shows the judgement the file gives, the player's own mark where there was one.
+        points.push_back({WhitePawns(verdicts[i + 1]), JudgementNag(move.nags), MoveLabel(game, i, move.san),
+                          eval.empty() ? "mate" : eval});
     }
     if (!moves.empty() && TagValue(game, "Annotator").empty()) game.tags.emplace_back("Annotator", ZarnGetVersion());
     return points;
@@ -332,8 +335,8 @@ int RunAnnotate(std::span<char* const> args) {
             char name[32];
             std::snprintf(name, sizeof name, "game-%04zu.svg", i + 1);
             const std::string title = Tag(game, "White") + " - " + Tag(game, "Black") + "  " + game.result;
-            const std::string subtitle = Tag(game, "Event") + ", " + Tag(game, "Site") + ", " + Tag(game, "Date") +
-                                         "; analysed by " + ZarnGetVersion() + " at " + LimitText(arguments.limit);
+            const std::string subtitle =
+                GraphSubtitle(game, std::string("analysed by ") + ZarnGetVersion() + " at " + LimitText(arguments.limit));
             const std::string svg = EvalGraphSvg(title, subtitle, points, game.firstMoveNumber, game.firstSide == White);
             const std::filesystem::path path = std::filesystem::path(arguments.graphDirectory) / name;
             std::ofstream file(path, std::ios::binary);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace zarn::cli {
 namespace {
@@ -53,7 +54,39 @@ const char* MarkName(int nag) {
     }
 }
 
+// A tag's value as far as it is known: "" for a missing tag or ?, a date up to its first unknown part.
+std::string KnownPart(const PgnGame& game, const char* name) {
+    std::string value = TagValue(game, name);
+    const std::size_t first = value.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    value = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+    if (std::string_view(name) == "Date") {
+        std::string known;
+        for (std::size_t begin = 0; begin <= value.size();) {
+            std::size_t end = value.find('.', begin);
+            if (end == std::string::npos) end = value.size();
+            const std::string field = value.substr(begin, end - begin);
+            if (field.empty() || field.find('?') != std::string::npos) break;
+            known += (known.empty() ? "" : ".") + field;
+            begin = end + 1;
+        }
+        return known;
+    }
+    return value.find_first_not_of('?') == std::string::npos ? "" : value;
+}
+
 }  // namespace
+
+std::string GraphSubtitle(const PgnGame& game, const std::string& analysis) {
+    std::string subtitle;
+    for (const char* name : {"Event", "Site", "Date"}) {
+        const std::string known = KnownPart(game, name);
+        if (known.empty()) continue;
+        if (!subtitle.empty()) subtitle += ", ";
+        subtitle += known;
+    }
+    return subtitle.empty() ? analysis : subtitle + "; " + analysis;
+}
 
 std::string EvalGraphSvg(const std::string& title, const std::string& subtitle, const std::vector<GraphPoint>& points,
                          int firstMoveNumber, bool whiteMovesFirst) {

@@ -103,6 +103,12 @@ int NagForLoss(int loss) {
     return 0;
 }
 
+int JudgementNag(const std::vector<int>& nags) {
+    for (int nag : nags)
+        if (nag >= 1 && nag <= 6) return nag;
+    return 0;
+}
+
 std::string EvalText(const PositionVerdict& verdict) {
     if (verdict.mated) return "";
     const int sign = verdict.sideToMove == White ? 1 : -1;

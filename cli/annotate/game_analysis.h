@@ -41,6 +41,9 @@ inline constexpr int BlunderLoss = 300;
 int ExpectedLoss(const PositionVerdict& before, const PositionVerdict& after, Move played);
 // 6, 2 or 4 for a loss past the thresholds, else 0.
 int NagForLoss(int loss);
+// The judgement a move's NAGs give it, as the file says: the first of $1 to $6 ($1 good, $2 mistake,
+// $3 brilliant, $4 blunder, $5 interesting, $6 dubious), or 0.
+int JudgementNag(const std::vector<int>& nags);
 
 // "0.35", "-1.20", "#3" or "#-3": the verdict from White's point of view, as [%eval] writes it; empty
 // for a side that is mated.

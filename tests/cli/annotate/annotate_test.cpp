@@ -20,6 +20,8 @@
 #include "cli/pgn/writer.h"
 #include "cli/pgn/san.h"
 #include "cli/uci/engine.h"
+#include "engine/board/board.h"
+#include "engine/interface/zarn.h"
 #include "tests/cli/run_program.h"
 
 namespace zarn::cli {
@@ -197,6 +199,109 @@ TEST_F(Session, WrittenMovesReadBackOverRandomGames) {
     EXPECT_GT(mates, 0);
 }
 
+// Files as other programs write them: a blank line among a game's tags, and null moves in every
+// spelling, in the main line and in variations, written back as --. The engine's game history is
+// the one its own game intake keeps, null moves counted, so that repetitions are seen.
+TEST_F(Session, BlankLinesAmongTagsAndNullMoves) {
+    const std::vector<PgnGame> tagged = ReadPgn(
+        "[Event \"E\"]\n\n[Site \"S\"]\n[White \"W\"]\n\n1. e4 e5 *\n\n"
+        "[Event \"Tags only\"]\n[White \"X\"]\n\n[White \"Y\"]\n\n1. d4 *\n\n"
+        "[Event \"bad value]\n\n[Site \"S\"]\n\n1. e4 *\n\n[Event \"After\"]\n\n[Site \"T\"]\n\n1. c4 *\n");
+    ASSERT_EQ(tagged.size(), 5u);
+    EXPECT_EQ(tagged[0].tags.size(), 3u);
+    EXPECT_EQ(TagValue(tagged[0], "White"), "W");
+    EXPECT_EQ(tagged[0].mainLine.moves.size(), 2u);
+    EXPECT_TRUE(tagged[1].mainLine.moves.empty());  // a repeated tag after a blank line begins a game
+    EXPECT_EQ(TagValue(tagged[2], "White"), "Y");
+    EXPECT_NE(tagged[3].error, "");  // a bad tag costs its whole game, no more
+    EXPECT_EQ(std::string_view(tagged[3].error).substr(0, 10), "the value ");
+    EXPECT_EQ(TagValue(tagged[4], "Site"), "T");
+    EXPECT_EQ(tagged[4].mainLine.moves.size(), 1u);
+
+    std::vector<PgnGame> games = ReadPgn(
+        "1. e4 -- 2. d4 Z0 3. c4 (3. Nf3 @@@@ 4. --! Nf6) 3... 0000 4. Nc3 Nf6 *\n\n"
+        "1. e4 f5 2. Qh5+ -- *\n\n"
+        "1. e4 f5 (1... d5 2. Bb5+ Z0) 2. d4 *\n\n"
+        "1. e4 - *\n\n1. e4 ---- *\n\n1. e4 @@@ *\n");
+    ASSERT_EQ(games.size(), 6u);
+    for (PgnGame& game : games)
+        if (game.error.empty()) ReplayGame(game);
+    PgnGame& passes = games[0];
+    ASSERT_EQ(passes.error, "");
+    EXPECT_EQ(Sans(passes.mainLine), (Sequence{"e4", "--", "d4", "--", "c4", "--", "Nc3", "Nf6"}));
+    EXPECT_EQ(Sans(passes.mainLine.moves[4].variations[0]), (Sequence{"Nf3", "--", "--", "Nf6"}));
+    EXPECT_EQ(passes.mainLine.moves[4].variations[0].moves[2].nags, std::vector<int>{1});
+    const std::string written = WritePgn(passes);
+    EXPECT_EQ(written, "\n1. e4 -- 2. d4 -- 3. c4 (3. Nf3 -- 4. -- $1 Nf6) 3... -- 4. Nc3 Nf6 *\n\n");
+    std::vector<PgnGame> again = ReadPgn(written);
+    ASSERT_EQ(again.size(), 1u);
+    ASSERT_TRUE(ReplayGame(again[0])) << again[0].error;
+    EXPECT_EQ(WritePgn(again[0]), written);
+    EXPECT_EQ(games[1].error, "illegal null move --: Black is in check");
+    EXPECT_EQ(games[1].errorLine, 3);
+    EXPECT_EQ(games[2].error, "illegal null move Z0: Black is in check");
+    for (std::size_t i = 3; i < games.size(); ++i) EXPECT_NE(games[i].error, "") << i;
+
+    // The history the engine's own intake keeps for g1f3 g8f6 f3g1 f6g8 e2e4; and with passes for
+    // Black: a pass moves nothing, and four plies on the start position is back with White to move.
+    char moves[] = "g1f3 g8f6 f3g1 f6g8 e2e4";
+    ZarnSetStartPosition();
+    ZarnSetGame(moves);
+    ZarnClearHashtable();  // records the last position, as a search does
+    const std::vector<Key> pawnKeys(GamePawnKeys, GamePawnKeys + 7);
+    const std::vector<Key> pieceKeys(GamePieceKeys, GamePieceKeys + 7);
+    const int lastIrreversible = LastIrreversiblePly;
+    std::vector<PgnGame> same = ReadPgn("1. Nf3 Nf6 2. Ng1 Ng8 3. e4 *\n\n1. Nf3 -- 2. Ng1 -- 3. Nf3 *");
+    ASSERT_EQ(same.size(), 2u);
+    ASSERT_TRUE(ReplayGame(same[0]) && ReplayGame(same[1]));
+    ASSERT_TRUE(SetPositionAfter(same[0], MainLineMoves(same[0])));
+    EXPECT_EQ(std::vector<Key>(GamePawnKeys, GamePawnKeys + 7), pawnKeys);
+    EXPECT_EQ(std::vector<Key>(GamePieceKeys, GamePieceKeys + 7), pieceKeys);
+    EXPECT_EQ(LastIrreversiblePly, lastIrreversible);
+    ASSERT_TRUE(SetPositionAfter(same[1], MainLineMoves(same[1])));
+    EXPECT_EQ(GamePly, 5);
+    EXPECT_EQ(GameSideToMove(), Black);
+    EXPECT_EQ(LastIrreversiblePly, 0);
+    for (int i : {4, 5}) EXPECT_TRUE(GamePieceKeys[i] == GamePieceKeys[1] && GamePawnKeys[i] == GamePawnKeys[1]) << i;
+    for (int i : {3, 6}) EXPECT_TRUE(GamePieceKeys[i] == GamePieceKeys[2] && GamePawnKeys[i] == GamePawnKeys[2]) << i;
+    EXPECT_NE(GamePieceKeys[2], GamePieceKeys[1]);
+}
+
+bool EndsWithMoveNumber(const std::string& line) {
+    const std::string last = line.substr(line.find_last_of(' ') + 1);
+    return last.find('.') != std::string::npos && last.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+// No line of the export form ends with a move number: the number stays with its move.
+TEST_F(Session, MoveNumbersStayWithTheirMoves) {
+    std::uint64_t seed = 2463534242ull;
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return seed;
+    };
+    int lines = 0;
+    for (int round = 0; round < 40; ++round) {
+        PgnGame game;
+        SetGameStart("");
+        for (int ply = 0; ply < 120; ++ply) {
+            const std::vector<Move> legal = LegalGameMoves();
+            if (legal.empty()) break;
+            PgnMove move;
+            move.move = legal[next() % legal.size()];
+            move.san = move.text = WriteSan(move.move);
+            if (next() % 3 == 0) move.comments.push_back(std::string(next() % 12, 'c'));
+            if (next() % 7 == 0) move.nags.push_back(1 + static_cast<int>(next() % 6));
+            game.mainLine.moves.push_back(move);
+            ASSERT_TRUE(PlayGameMove(move.move));
+        }
+        std::istringstream text(WritePgn(game));
+        for (std::string line; std::getline(text, line); ++lines) EXPECT_FALSE(EndsWithMoveNumber(line)) << line;
+    }
+    EXPECT_GT(lines, 200);
+}
+
 using zarn::testing::Outcome;
 using zarn::testing::RunCommand;
 
@@ -242,8 +347,10 @@ TEST_F(Session, AnnotateCommandWritesGamesThatReadBack) {
     const PgnGame& morphy = games[0];
     EXPECT_EQ(morphy.mainLine.comments, Sequence{"Opening comment"});
     EXPECT_EQ(morphy.mainLine.moves[6].variations.front().moves.size(), 3u);
-    EXPECT_NE(annotated.find("Bxd1 $4 $18 {[%eval "), std::string::npos) << annotated;
-    EXPECT_NE(annotated.find("7. Nd5# 1-0"), std::string::npos) << annotated;
+    std::string flat = annotated;  // wherever the lines break
+    std::replace(flat.begin(), flat.end(), '\n', ' ');
+    EXPECT_NE(flat.find("Bxd1 $4 $18 {[%eval "), std::string::npos) << annotated;
+    EXPECT_NE(flat.find("7. Nd5# 1-0"), std::string::npos) << annotated;
     EXPECT_NE(annotated.find("[Event \"Bad: an unknown character\"]\n\n1. d4 d5 2. c4 & e6 *\n\n"), std::string::npos);
 
     // One well-formed chart for each game with moves.
@@ -266,6 +373,53 @@ TEST_F(Session, AnnotateCommandWritesGamesThatReadBack) {
         EXPECT_EQ(refused.output.rfind("zarn annotate: ", 0), 0u) << refused.output;
         EXPECT_EQ(std::count(refused.output.begin(), refused.output.end(), '\n'), 1) << refused.output;
     }
+    std::filesystem::remove_all(directory);
+}
+
+// The chart says what the file says: the player's own mark counts, a null move is neither evaluated
+// nor marked but the positions after it are, and the subtitle leaves out what the tags do not know.
+TEST_F(Session, AnnotatedChartsAgreeWithTheFile) {
+    const std::filesystem::path directory = std::filesystem::temp_directory_path() / ("zarn-charts-" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    const std::string input = (directory / "games.pgn").string();
+    std::ofstream(input, std::ios::binary) << R"PGN([Event "Casual game"]
+[Result "1-0"]
+
+1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6? 4. Qxf7# 1-0
+
+[Event "Passes"]
+
+[Site "?"]
+[Date "2023.??.??"]
+
+1. e4 -- 2. d4 Z0 3. Nf3 *
+
+[Event "A pass in check"]
+
+1. e4 f5 2. Qh5+ -- *
+)PGN";
+    const Outcome run = RunZarn("annotate " + input + " --depth 3 --graph " + (directory / "charts").string() + " 2>&1");
+    EXPECT_EQ(run.exitCode, 1);
+    std::string flat = run.output;
+    std::replace(flat.begin(), flat.end(), '\n', ' ');
+    EXPECT_NE(flat.find("zarn annotate: game 3 (line 15): illegal null move --: Black is in check; copied unchanged"),
+              std::string::npos) << run.output;
+    EXPECT_NE(flat.find("3... Nf6 $2 {[%eval "), std::string::npos) << run.output;
+    EXPECT_NE(flat.find(" 1... -- 2. d4 {[%eval "), std::string::npos) << run.output;
+    EXPECT_NE(flat.find(" 2... -- 3. Nf3 {[%eval "), std::string::npos) << run.output;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) EXPECT_FALSE(EndsWithMoveNumber(line)) << line;
+
+    auto chart = [&](const char* name) {
+        std::ifstream file(directory / "charts" / name);
+        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    };
+    const std::string first = chart("game-0001.svg");
+    EXPECT_NE(first.find(">Casual game; analysed by Zarn 504 at depth 3</text>"), std::string::npos) << first;
+    EXPECT_NE(first.find("<title>3... Nf6 mistake ("), std::string::npos) << first;
+    EXPECT_EQ(first.find("blunder ("), std::string::npos) << first;
+    const std::string second = chart("game-0002.svg");
+    EXPECT_NE(second.find(">Passes, 2023; analysed by Zarn 504 at depth 3</text>"), std::string::npos) << second;
     std::filesystem::remove_all(directory);
 }
 

@@ -319,10 +319,7 @@ int RunAnnotate(std::span<char* const> args) {
     for (std::size_t i = 0; i < games.size(); ++i) {
         PgnGame& game = games[i];
         if (!game.error.empty()) {
-            std::string original = text.substr(game.begin, game.end - game.begin);
-            while (!original.empty() && (original.back() == '\n' || original.back() == '\r' || original.back() == ' '))
-                original.pop_back();
-            original += "\n\n";
+            const std::string original = GameTextAsRead(text, game);
             std::fwrite(original.data(), 1, original.size(), out);
             std::fflush(out);
             continue;

@@ -414,4 +414,10 @@ std::vector<PgnGame> ReadPgn(std::string_view text) {
     return games;
 }
 
+std::string GameTextAsRead(std::string_view text, const PgnGame& game) {
+    std::string copy(text.substr(game.begin, game.end - game.begin));
+    while (!copy.empty() && (copy.back() == '\n' || copy.back() == '\r' || copy.back() == ' ')) copy.pop_back();
+    return copy + "\n\n";
+}
+
 }  // namespace zarn::cli

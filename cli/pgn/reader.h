@@ -4,6 +4,7 @@
 // moves by ReplayGame.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,5 +19,9 @@ inline constexpr int MaxVariationDepth = 64;
 // covers the text up to where the next game can begin, so that it can be copied through unchanged;
 // reading always goes on with the next game.
 std::vector<PgnGame> ReadPgn(std::string_view text);
+
+// A game of the text as it stands there, without the blanks and line ends after it, then a blank line:
+// how a game that cannot be used is copied through.
+std::string GameTextAsRead(std::string_view text, const PgnGame& game);
 
 }  // namespace zarn::cli

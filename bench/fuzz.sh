@@ -4,7 +4,7 @@
 #
 #   bench/fuzz.sh [--seconds N] [--jobs J] [--build DIR] [--no-build] [TARGET...]
 #
-# Targets: fen game param uci adapter (default: all). --seconds is per target (default 600); --jobs runs
+# Targets: fen game param uci adapter pgn (default: all). --seconds is per target (default 600); --jobs runs
 # that many targets at once (default 1; the machine has two cores). New inputs go to DIR/fuzz/work/<target>,
 # findings (crash-*, timeout-*, leak-*, oom-*) to DIR/fuzz/findings/, logs to DIR/fuzz/logs/. Ends with one
 # line per target: seconds run, executions, executions per second, findings. Exits 1 on any finding.
@@ -27,10 +27,10 @@ while [ $# -gt 0 ]; do
         *) targets+=("$1"); shift ;;
     esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(fen game param uci adapter)
+[ ${#targets[@]} -gt 0 ] || targets=(fen game param uci adapter pgn)
 
 # Longest input and dictionary of each target.
-declare -A max_len=([fen]=4096 [game]=8192 [param]=1024 [uci]=8192 [adapter]=1400)
+declare -A max_len=([fen]=4096 [game]=8192 [param]=1024 [uci]=8192 [adapter]=1400 [pgn]=4096)
 for target in "${targets[@]}"; do
     [ -n "${max_len[$target]:-}" ] || { echo "fuzz.sh: no target $target" >&2; exit 2; }
 done

@@ -17,6 +17,8 @@ int RunGameInput(const std::uint8_t* data, std::size_t size);
 int RunParamInput(const std::uint8_t* data, std::size_t size);
 // Lines into the zarn program's UCI command handler, on clocks that only the fuzzer's calls move.
 int RunUciInput(const std::uint8_t* data, std::size_t size);
+// PGN text through the reader, the replay and the writer: the written games read back the same.
+int RunPgnInput(const std::uint8_t* data, std::size_t size);
 // A control byte, a SearchRequest record and option edits into the plug-in (Eng13, Eng14, Eng9).
 int RunAdapterInput(const std::uint8_t* data, std::size_t size);
 // Stops the engine that RunAdapterInput keeps started between inputs (for a replay among other tests).

@@ -147,6 +147,87 @@ ADAPTER = {
     "garbage-board": bytes([0]) + request(board=[(i * 37) % 256 for i in range(64)], start=False, ep=200),
 }
 
+PGN = {
+    "export": """[Event "A \\"quoted\\" name"]
+[Site "London"]
+[Date "1858.??.??"]
+[White "Morphy"]
+[Black "Duke; Count"]
+[Result "1-0"]
+
+{Opening comment} 1. e4 e5 2. Nf3 d6 3. Bc4 Bg4 ; a pin
+4. Nc3 (4. c3 Qf6 (4... Nf6) 5. d4) 4... g6?! 5. Nxe5! Bxd1?? $18 6. Bxf7+ Ke7
+7. Nd5# 1-0
+""",
+    "blank-line-tags": """[Event "Club match"]
+
+[Site "?"]
+[White "A"]
+[Black "B"]
+[Result "*"]
+
+1. d4 d5 2. c4 *
+
+[Event "Tags only"]
+[White "C"]
+
+[White "D"]
+
+1. e4 *
+""",
+    "null-moves": """[Event "Passes"]
+
+1. e4 -- 2. d4 Z0 3. c4 (3. Nf3 @@@@ 4. --! Nf6) 3... 0000 4. Nc3 Nf6 *
+
+[Event "A pass in check"]
+
+1. e4 f5 2. Qh5+ -- *
+""",
+    "forms": """[Event "Castling"]
+[SetUp "1"]
+[FEN "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"]
+
+1. 0-0 O-O-O+ 2. Kg2 *
+
+[Event "Promotions and en passant"]
+[FEN "8/4P1k1/8/8/3p4/8/1p2P1K1/8 w - - 0 1"]
+
+1. e8Q b1=N 2. e4 dxe3 3. Kf3 e2? 4. Kxe2 *
+
+[Event "Disambiguation"]
+[FEN "8/8/1k6/8/4Q2Q/8/8/K6Q w - - 0 20"]
+
+20. Qh4e1 Kb5 21. Qe1-e2+ *
+
+1. e2e4 e7e5 2. g1f3 Pd6 3. Bf1-c4 Nb8:c6 *
+""",
+    "damaged": """[Event "no end"
+
+1. e4 *
+[Event "open comment"]
+
+1. e4 {never closed
+
+[Event "open variation"]
+
+1. e4 (1. d4 e5
+
+[Event "bad"]
+
+1. d4 d5 2. c4 & e6 2. Ke3 *
+
+1. e4 e5 1-0 1. d4 d5 0-1 1. c4 *
+""",
+    "escapes": "\xef\xbb\xbf[Event \"x\"]\r\n% an escape line\r\n\r\n1. e4 e5 $1 $255 {a}} ; rest\r\n2. Nf3 1/2-1/2\r\n",
+    "annotated": """[Event "Annotated"]
+[Annotator "Zarn 504"]
+
+1. d4 {[%eval 0.00]} 1... Nf6 {[%eval 0.41]} 2. c4 {[%eval 0.00]} 2... e6
+{[%eval 0.10]} 3. Nc3 {[%eval -0.04]} 3... Bb4 {[%eval 0.14]} 4. Qc2 $6
+{[%eval -0.32]} (4. Qb3 {[%eval 0.20]} 4... c5 5. dxc5) 4... O-O 0-1
+""",
+}
+
 
 def write(target, seeds):
     directory = os.path.join(HERE, "corpus", target)
@@ -162,3 +243,4 @@ write("game", GAME)
 write("param", PARAM)
 write("uci", UCI)
 write("adapter", ADAPTER)
+write("pgn", PGN)

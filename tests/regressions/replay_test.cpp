@@ -43,6 +43,7 @@ TEST(Replay, FenInputs) { Replay("fen", zarn::fuzz::RunFenInput); }
 TEST(Replay, GameInputs) { Replay("game", zarn::fuzz::RunGameInput); }
 TEST(Replay, ParamInputs) { Replay("param", zarn::fuzz::RunParamInput); }
 TEST(Replay, UciInputs) { Replay("uci", zarn::fuzz::RunUciInput); }
+TEST(Replay, PgnInputs) { Replay("pgn", zarn::fuzz::RunPgnInput); }
 TEST(Replay, AdapterInputs) {
     Replay("adapter", zarn::fuzz::RunAdapterInput);
     zarn::fuzz::StopAdapterEngine();

@@ -63,7 +63,7 @@ struct EndOfGame {};
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") position_ = 3;  // a byte-order mark
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF") textStart_ = position_ = 3;  // a byte-order mark
     }
 
     bool AtEnd() const { return position_ >= text_.size(); }
@@ -115,12 +115,12 @@ private:
 
     char Peek() const { return AtEnd() ? '\0' : text_[position_]; }
 
-    bool AtColumnZero(std::size_t at) const { return at == 0 || text_[at - 1] == '\n'; }
+    bool AtColumnZero(std::size_t at) const { return at <= textStart_ || text_[at - 1] == '\n'; }
 
     // Only blanks stand before this position on its line.
     bool AtLineStart(std::size_t at) const {
-        while (at > 0 && (text_[at - 1] == ' ' || text_[at - 1] == '\t' || text_[at - 1] == '\r')) --at;
-        return at == 0 || text_[at - 1] == '\n';
+        while (at > textStart_ && (text_[at - 1] == ' ' || text_[at - 1] == '\t' || text_[at - 1] == '\r')) --at;
+        return at <= textStart_ || text_[at - 1] == '\n';
     }
 
     // A line that begins like a tag pair: [Name "
@@ -394,6 +394,7 @@ private:
     }
 
     std::string_view text_;
+    std::size_t textStart_ = 0;  // after a byte-order mark
     std::size_t position_ = 0;
     int line_ = 1;
     // The names of the current game's tags and where its last tag pair began, for finding its end.
@@ -415,7 +416,9 @@ std::vector<PgnGame> ReadPgn(std::string_view text) {
 }
 
 std::string GameTextAsRead(std::string_view text, const PgnGame& game) {
-    std::string copy(text.substr(game.begin, game.end - game.begin));
+    // A game that began in the middle of a line with % must not become an escape line.
+    std::string copy = text.substr(game.begin, 1) == "%" ? " " : "";
+    copy += text.substr(game.begin, game.end - game.begin);
     while (!copy.empty() && (copy.back() == '\n' || copy.back() == '\r' || copy.back() == ' ')) copy.pop_back();
     return copy + "\n\n";
 }

@@ -23,6 +23,8 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool IsSymbolChar(char c) {
     return IsLetter(c) || IsDigit(c) || c == '_' || c == '+' || c == '#' || c == '=' || c == ':' || c == '-' || c == '/';
 }
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 bool IsResult(std::string_view word) { return word == "1-0" || word == "0-1" || word == "1/2-1/2" || word == "*"; }
 
 // A short, printable rendering of a piece of input for messages.
@@ -63,7 +65,7 @@ struct EndOfGame {};
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") textStart_ = position_ = 3;  // a byte-order mark
+        if (text_.substr(0, 3) == ByteOrderMark) textStart_ = position_ = 3;
     }
 
     bool AtEnd() const { return position_ >= text_.size(); }
@@ -416,8 +418,10 @@ std::vector<PgnGame> ReadPgn(std::string_view text) {
 }
 
 std::string GameTextAsRead(std::string_view text, const PgnGame& game) {
-    // A game that began in the middle of a line with % must not become an escape line.
-    std::string copy = text.substr(game.begin, 1) == "%" ? " " : "";
+    // What began a game in mid-line or after a byte-order mark, % or the mark's own bytes, would be read
+    // as an escape line or a byte-order mark at the start of a line or a file.
+    const std::string_view start = text.substr(game.begin, 3);
+    std::string copy = start.substr(0, 1) == "%" || start == ByteOrderMark ? " " : "";
     copy += text.substr(game.begin, game.end - game.begin);
     while (!copy.empty() && (copy.back() == '\n' || copy.back() == '\r' || copy.back() == ' ')) copy.pop_back();
     return copy + "\n\n";

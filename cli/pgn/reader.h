@@ -21,8 +21,8 @@ inline constexpr int MaxVariationDepth = 64;
 std::vector<PgnGame> ReadPgn(std::string_view text);
 
 // A game of the text as it stands there, without the blanks and line ends after it, then a blank line:
-// how a game that cannot be used is copied through. (A game that began with % in the middle of a line
-// gets a blank before it, so that the copy is read as the game, not as an escape line.)
+// how a game that cannot be used is copied through. (A game that began with % in the middle of a line,
+// or with the bytes of a byte-order mark, gets a blank before it, so that the copy reads as the game.)
 std::string GameTextAsRead(std::string_view text, const PgnGame& game);
 
 }  // namespace zarn::cli

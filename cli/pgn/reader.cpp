@@ -17,14 +17,14 @@ std::string TagValue(const PgnGame& game, const std::string& name) {
 
 namespace {
 
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsSymbolChar(char c) {
     return IsLetter(c) || IsDigit(c) || c == '_' || c == '+' || c == '#' || c == '=' || c == ':' || c == '-' || c == '/';
 }
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
 bool IsResult(std::string_view word) { return word == "1-0" || word == "0-1" || word == "1/2-1/2" || word == "*"; }
 
 // A short, printable rendering of a piece of input for messages.
@@ -303,12 +303,12 @@ private:
                     finish(word);
                     return;
                 }
-                bool allDigits = true;
-                for (char d : word) allDigits = allDigits && IsDigit(d);
                 if (IsNullMoveText(word)) {
                     AddMove(current, word, tokenLine);  // 0000 or Z0
                     continue;
                 }
+                bool allDigits = true;
+                for (char d : word) allDigits = allDigits && IsDigit(d);
                 if (allDigits) continue;  // a move number; its dots are skipped on their own
                 if (IsDigit(word[0]) && word.rfind("0-0", 0) != 0) Fail("unreadable text " + Shown(word), tokenLine);
                 AddMove(current, word, tokenLine);

@@ -1,7 +1,7 @@
-// Reading PGN text as people have it: any number of games, tag pairs, comments in braces and after
-// semicolons, escape lines, variations nested to any depth, NAGs and judgement marks, move numbers with
-// or without dots, and the result. This reads the text only; the moves are matched against the legal
-// moves by ReplayGame.
+// Reading PGN text as people have it: any number of games, tag pairs (blank lines among them too),
+// comments in braces and after semicolons, escape lines, variations nested to any depth, NAGs and
+// judgement marks, move numbers with or without dots, null moves (--, Z0, 0000, @@@@), and the result.
+// This reads the text only; the moves are matched against the legal moves by ReplayGame.
 #pragma once
 
 #include <string>

@@ -86,6 +86,16 @@ std::vector<std::string> Sans(const PgnLine& line) {
 
 using Sequence = std::vector<std::string>;
 
+// A reproducible stream of random numbers (xorshift).
+auto RandomNumbers(std::uint64_t seed) {
+    return [seed]() mutable {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return seed;
+    };
+}
+
 TEST_F(Session, ReadsEveryFormAndGoesOnAfterBadGames) {
     std::vector<PgnGame> games = ReadPgn(TrickyGames);
     ASSERT_EQ(games.size(), 9u);
@@ -166,13 +176,7 @@ TEST_F(Session, DamagedFilesCostOnlyTheirGames) {
 }
 
 TEST_F(Session, WrittenMovesReadBackOverRandomGames) {
-    std::uint64_t seed = 88172645463325252ull;
-    auto next = [&seed] {
-        seed ^= seed << 13;
-        seed ^= seed >> 7;
-        seed ^= seed << 17;
-        return seed;
-    };
+    auto next = RandomNumbers(88172645463325252ull);
     int checks = 0, mates = 0;
     for (int game = 0; game < 80; ++game) {
         SetGameStart("");
@@ -274,13 +278,7 @@ bool EndsWithMoveNumber(const std::string& line) {
 
 // No line of the export form ends with a move number: the number stays with its move.
 TEST_F(Session, MoveNumbersStayWithTheirMoves) {
-    std::uint64_t seed = 2463534242ull;
-    auto next = [&seed] {
-        seed ^= seed << 13;
-        seed ^= seed >> 7;
-        seed ^= seed << 17;
-        return seed;
-    };
+    auto next = RandomNumbers(2463534242ull);
     int lines = 0;
     for (int round = 0; round < 40; ++round) {
         PgnGame game;

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "adapter/eng.h"
+#include "adapter/host_api.h"
 #include "adapter/state.h"
-#include "host/chess32.h"
 #include "platform/platform.h"
 
 namespace zarn::adapter {

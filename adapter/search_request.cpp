@@ -2,10 +2,10 @@
 // the engine searches in the host's thread until its limit or a stop ends it.
 #include "adapter/binding.h"
 #include "adapter/eng.h"
+#include "adapter/host_api.h"
 #include "adapter/option_bridge.h"
 #include "adapter/request_text.h"
 #include "adapter/state.h"
-#include "host/chess32.h"
 #include "platform/platform.h"
 
 namespace zarn::adapter {

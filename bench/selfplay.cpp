@@ -26,6 +26,7 @@
 #include "cli/pgn/writer.h"
 #include "cli/pgn/san.h"
 #include "cli/uci/engine.h"
+#include "cli/uci/report.h"
 #include "engine/board/board.h"
 #include "bench/bare_material.h"
 #include "bench/engine_process.h"
@@ -43,15 +44,6 @@ std::uint64_t Random() {
     seed ^= seed >> 7;
     seed ^= seed << 17;
     return seed;
-}
-
-std::string Coordinates(Move move) {
-    std::string text{static_cast<char>('a' + zarn::FileOf(zarn::MoveFrom(move))),
-                     static_cast<char>('1' + zarn::RankOf(zarn::MoveFrom(move))),
-                     static_cast<char>('a' + zarn::FileOf(zarn::MoveTo(move))),
-                     static_cast<char>('1' + zarn::RankOf(zarn::MoveTo(move)))};
-    if (const int promotion = zarn::MovePromotion(move)) text += "xpnbrqk"[promotion];
-    return text;
 }
 
 // The position for repetitions: the mailbox and the side to move (castling and en passant aside).
@@ -158,7 +150,7 @@ int main(int argc, char** argv) {
                 }
                 const std::string text = best->substr(9, best->find(' ', 9) - 9);
                 for (Move candidate : legal)
-                    if (Coordinates(candidate) == text) move = candidate;
+                    if (zarn::cli::CoordinateMove(candidate) == text) move = candidate;
                 if (move == 0) {
                     std::fprintf(stderr, "zarn-selfplay: game %d: illegal best move %s\n", game, text.c_str());
                     return 1;
@@ -166,7 +158,7 @@ int main(int argc, char** argv) {
             }
             quietPlies = (zarn::MoveKind(move) == zarn::Pawn || zarn::MoveCaptured(move)) ? 0 : quietPlies + 1;
             sans.push_back(zarn::cli::WriteSan(move));
-            coordinates.push_back(Coordinates(move));
+            coordinates.push_back(zarn::cli::CoordinateMove(move));
             zarn::cli::PlayGameMove(move);
             ++seen[Signature()];
         }

@@ -3,13 +3,11 @@
 // standard input; SIGINT and SIGTERM end any analysis with the best move found so far.
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -19,6 +17,8 @@
 
 #include "cli/command.h"
 #include "cli/fen_argument.h"
+#include "cli/text/number.h"
+#include "cli/text/words.h"
 #include "cli/uci/engine.h"
 #include "cli/uci/limits.h"
 #include "cli/uci/position.h"
@@ -144,16 +144,6 @@ private:
     std::vector<std::string> exact_;
 };
 
-// A whole number from minimum to maximum, digits only (a leading '-' for negative numbers).
-bool ReadNumber(const char* text, std::int64_t minimum, std::int64_t maximum, std::int64_t& value) {
-    const char* end = text + std::strlen(text);
-    std::int64_t number = 0;
-    const auto [rest, error] = std::from_chars(text, end, number);
-    if (error != std::errc() || rest != end || number < minimum || number > maximum) return false;
-    value = number;
-    return true;
-}
-
 std::string RangeError(std::string_view option, std::int64_t maximum, const char* text) {
     return std::string(option) + " needs a number from 1 to " + std::to_string(maximum) + ", not '" +
            std::string(text).substr(0, 40) + "'";
@@ -175,15 +165,10 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
             if (arguments.position.fen.empty()) return std::string(ReportedAlready);
             arguments.position.startPosition = false;
         } else if (option == "--moves") {
-            std::string_view text = args[++i];
-            while (!text.empty()) {
-                const std::size_t end = std::min(text.find(' '), text.size());
-                if (end > 0) {
-                    const std::string move(text.substr(0, end));
-                    if (!IsMoveText(move)) return "bad move text '" + move + "'";
-                    arguments.position.moves.push_back(move);
-                }
-                text.remove_prefix(std::min(end + 1, text.size()));
+            for (const std::string_view word : SplitWords(args[++i])) {
+                const std::string move(word);
+                if (!IsMoveText(move)) return "bad move text '" + move + "'";
+                arguments.position.moves.push_back(move);
             }
         } else if (option == "--depth") {
             std::int64_t depth = 0;

@@ -1,5 +1,4 @@
 // zarn perft <depth> [FEN]: leaves of the legal move tree, one line per root move, then the total.
-#include <charconv>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -7,6 +6,8 @@
 
 #include "cli/command.h"
 #include "cli/fen_argument.h"
+#include "cli/text/number.h"
+#include "cli/uci/report.h"
 #include "engine/board/board.h"
 #include "engine/board/tables.h"
 #include "engine/interface/zarn.h"
@@ -21,21 +22,6 @@ namespace {
 // Deep enough for any sensible count, shallow enough that the plies of one line fit the move buffer.
 constexpr int MaxPerftDepth = 20;
 
-// Long algebraic move text as UCI tools print it: e2e4, e7e8q.
-std::string MoveText(Move move) {
-    char buffer[3];
-    std::string text = SquareName(MoveFrom(move), buffer);
-    text += SquareName(MoveTo(move), buffer);
-    if (const int promotion = MovePromotion(move)) text += "xpnbrqk"[promotion];
-    return text;
-}
-
-bool ParseDepth(const char* text, int& depth) {
-    const char* end = text + std::char_traits<char>::length(text);
-    const auto [rest, error] = std::from_chars(text, end, depth);
-    return error == std::errc() && rest == end && depth >= 1 && depth <= MaxPerftDepth;
-}
-
 int Fail(const char* message) {
     std::fprintf(stderr, "zarn perft: %s (usage: zarn perft <depth> [FEN])\n", message);
     return 2;
@@ -43,8 +29,9 @@ int Fail(const char* message) {
 
 int RunPerft(std::span<char* const> args) {
     if (args.empty()) return Fail("missing depth");
-    int depth = 0;
-    if (!ParseDepth(args[0], depth)) return Fail("depth must be a whole number from 1 to 20");
+    std::int64_t number = 0;
+    if (!ReadNumber(args[0], 1, MaxPerftDepth, number)) return Fail("depth must be a whole number from 1 to 20");
+    const int depth = static_cast<int>(number);
 
     std::string fen;
     if (args.size() > 1 && (fen = ReadFenArgument("perft", args.subspan(1))).empty()) return 2;
@@ -64,7 +51,7 @@ int RunPerft(std::span<char* const> args) {
         const std::uint64_t leaves = Perft(1 - side, depth - 1, 2);
         UnmakeMove(side, move, 1);
         total += leaves;
-        std::printf("%s: %" PRIu64 "\n", MoveText(move).c_str(), leaves);
+        std::printf("%s: %" PRIu64 "\n", CoordinateMove(move).c_str(), leaves);
     }
     const auto elapsed = std::chrono::steady_clock::now() - started;
     const auto microseconds = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();

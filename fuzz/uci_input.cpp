@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/uci/position.h"
+#include "cli/uci/report.h"
 #include "cli/uci/session.h"
 #include "engine/board/board.h"
 #include "engine/moves/buffer.h"
@@ -51,14 +52,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) { return text.su
 std::vector<std::string> LegalMoveTexts() {
     const int count = GenerateLegalMoves(SideToMove);
     std::vector<std::string> texts;
-    for (int i = MoveStart(1); i < MoveStart(1) + count; ++i) {
-        const Move move = MoveBuffer[i];
-        char square[3];
-        std::string text = SquareName(MoveFrom(move), square);
-        text += SquareName(MoveTo(move), square);
-        if (const int promotion = MovePromotion(move)) text += "xpnbrqk"[promotion];
-        texts.push_back(text);
-    }
+    for (int i = MoveStart(1); i < MoveStart(1) + count; ++i) texts.push_back(cli::CoordinateMove(MoveBuffer[i]));
     return texts;
 }
 

@@ -2,7 +2,6 @@
 // it, runs one search request and prints every message the plug-in posts.
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,8 @@
 
 #include "adapter/eng.h"
 #include "adapter/records.h"
+#include "cli/text/number.h"
+#include "cli/text/words.h"
 #include "cli/uci/position.h"
 #include "engine/board/tables.h"
 #include "host/chess32.h"
@@ -24,15 +25,16 @@
 namespace {
 
 using namespace zarn::adapter;
+using zarn::cli::ReadNumber;
 using zarn::host::HostMoveText;
 
 // The plug-in searches 1 to 20 plies; the other limits keep to sensible clocks.
-constexpr long long MaxDepth = 20;
-constexpr long long MaxSeconds = 24 * 3600;
-constexpr long long MaxIncrement = 3600;
-constexpr long long MaxTimeControlMoves = 200;
-constexpr long long MaxStopAfterMs = 3600 * 1000;
-constexpr long long MaxHashKb = 1024 * 1024;
+constexpr std::int64_t MaxDepth = 20;
+constexpr std::int64_t MaxSeconds = 24 * 3600;
+constexpr std::int64_t MaxIncrement = 3600;
+constexpr std::int64_t MaxTimeControlMoves = 200;
+constexpr std::int64_t MaxStopAfterMs = 3600 * 1000;
+constexpr std::int64_t MaxHashKb = 1024 * 1024;
 
 constexpr const char* Usage =
     "usage: zarn-host [options]\n"
@@ -144,16 +146,6 @@ int CHESS32_CALL PrintMessage(int code, int word1, int word2, void* record) {
     return 0;
 }
 
-// A whole number from minimum to maximum, digits only (a leading '-' for negative numbers).
-bool ReadNumber(const char* text, long long minimum, long long maximum, long long& value) {
-    const char* end = text + std::strlen(text);
-    long long number = 0;
-    const auto [rest, error] = std::from_chars(text, end, number);
-    if (error != std::errc() || rest != end || number < minimum || number > maximum) return false;
-    value = number;
-    return true;
-}
-
 // Reads the arguments; returns -1 when they are usable, else the exit code (0 after --help).
 int ParseArguments(int argc, char** argv, Settings& s) {
     bool usable = true;
@@ -164,12 +156,12 @@ int ParseArguments(int argc, char** argv, Settings& s) {
         return false;
     };
     // The next argument as a number in range; a wrong one is reported and spoils the arguments.
-    auto number = [&](int& i, const char* option, long long minimum, long long maximum) {
-        long long value = minimum;
+    auto number = [&](int& i, const char* option, std::int64_t minimum, std::int64_t maximum) {
+        std::int64_t value = minimum;
         const char* text = argv[++i];
         if (!ReadNumber(text, minimum, maximum, value)) {
-            std::fprintf(stderr, "zarn-host: %s takes a whole number from %lld to %lld, not '%.40s'\n", option, minimum,
-                         maximum, text);
+            std::fprintf(stderr, "zarn-host: %s takes a whole number from %lld to %lld, not '%.40s'\n", option,
+                         static_cast<long long>(minimum), static_cast<long long>(maximum), text);
             usable = false;
         }
         return value;
@@ -233,12 +225,7 @@ std::string CheckPosition(Settings& s) {
         record.startPosition = false;
         record.fen = s.fen = check.fen;
     }
-    std::string_view moves = s.moves;
-    while (!moves.empty()) {
-        const std::size_t end = std::min(moves.find(' '), moves.size());
-        if (end > 0) record.moves.emplace_back(moves.substr(0, end));
-        moves.remove_prefix(std::min(end + 1, moves.size()));
-    }
+    for (const std::string_view move : zarn::cli::SplitWords(s.moves)) record.moves.emplace_back(move);
     zarn::InitialiseEngine();
     const std::string error = zarn::cli::ApplyPosition(record);
     return error.empty() ? "" : "bad --moves: " + error;
@@ -253,9 +240,9 @@ std::string CheckOptionChange(const OptionDescriptor* descriptor, const std::str
         const OptionRecord& record = descriptor->Options[i];
         if (record.Name == nullptr || name != record.Name) continue;
         if (record.Type == OptionSpin) {
-            long long number = 0;
-            const long long minimum = record.Values[MinimumValue], maximum = record.Values[MaximumValue];
-            if (!ReadNumber(value.c_str(), minimum, maximum, number))
+            std::int64_t number = 0;
+            const std::int64_t minimum = record.Values[MinimumValue], maximum = record.Values[MaximumValue];
+            if (!ReadNumber(value, minimum, maximum, number))
                 return "--set " + name + " takes a whole number from " + std::to_string(minimum) + " to " +
                        std::to_string(maximum) + ", not '" + value.substr(0, 40) + "'";
         } else if (record.Type == OptionCheck) {

@@ -2,8 +2,8 @@
 #include "cli/uci/limits.h"
 
 #include <algorithm>
-#include <charconv>
 
+#include "cli/text/number.h"
 #include "cli/uci/echo.h"
 #include "cli/uci/position.h"
 #include "engine/board/types.h"
@@ -24,14 +24,6 @@ constexpr int MaxMateMoves = 60;
 constexpr std::int64_t MaxClockMs = 1'000'000'000'000;
 // What one move costs beside the search: messages both ways, thread start, position replay.
 constexpr std::int64_t MoveOverheadMs = 10;
-
-bool ReadNumber(std::string_view text, std::int64_t& value) {
-    if (text.empty()) return false;
-    const char* begin = text.data();
-    if (*begin == '+') ++begin;
-    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
 
 constexpr std::string_view NumericParameters[] = {"wtime", "btime", "winc", "binc", "movestogo",
                                                   "movetime", "depth", "nodes", "mate"};
@@ -77,7 +69,7 @@ void ParseGo(std::span<const std::string_view> words, GoRequest& request) {
         }
         std::int64_t value = 0;
         const std::string_view text = words[++i];
-        if (!ReadNumber(text, value)) {
+        if (!ReadNumber(text, value, PlusSign::Allowed)) {
             request.notes.push_back("go: " + name + " needs a whole number, not " + Quoted(text) + "; skipped");
             continue;
         }

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "cli/text/words.h"
+#include "cli/uci/report.h"
 #include "engine/board/board.h"
 #include "engine/board/types.h"
 #include "engine/interface/zarn.h"
@@ -15,19 +17,6 @@ namespace zarn::cli {
 namespace {
 
 using Mailbox = std::array<int, 64>;
-
-std::vector<std::string_view> SplitWords(std::string_view text) {
-    std::vector<std::string_view> words;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        while (position < text.size() && (text[position] == ' ' || text[position] == '\t')) ++position;
-        std::size_t end = position;
-        while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
-        if (end > position) words.push_back(text.substr(position, end - position));
-        position = end;
-    }
-    return words;
-}
 
 int KindOfLetter(char letter) {
     switch (letter) {
@@ -267,11 +256,7 @@ std::string FallbackMove() {
     Move chosen = MoveBuffer[MoveStart(1)];
     for (int i = MoveStart(1); i < SearchStack[1].MoveEnd; ++i)
         if (MoveBuffer[i] == searched) chosen = searched;
-    char name[3];
-    std::string text = SquareName(MoveFrom(chosen), name);
-    text += SquareName(MoveTo(chosen), name);
-    if (MovePromotion(chosen)) text += "xpnbrqk"[MovePromotion(chosen)];
-    return text;
+    return CoordinateMove(chosen);
 }
 
 }  // namespace zarn::cli

@@ -68,8 +68,7 @@ Mainline ParseMainline(std::string_view text) {
 
 std::vector<std::string> LineMoves(const RootLine& line) {
     std::vector<std::string> moves;
-    char text[MoveTextSize];
-    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) moves.push_back(LowerCaseMove(MoveText(line.Moves[i], text)));
+    for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) moves.push_back(CoordinateMove(line.Moves[i]));
     return moves;
 }
 
@@ -77,6 +76,11 @@ std::string LowerCaseMove(std::string_view move) {
     std::string text(move);
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+std::string CoordinateMove(Move move) {
+    char text[MoveTextSize];
+    return LowerCaseMove(MoveText(move, text));
 }
 
 std::uint64_t NodesPerSecond(std::uint64_t nodes, std::int64_t elapsedMs) {

@@ -52,6 +52,9 @@ std::vector<std::string> LineMoves(const RootLine& line);
 // A move in coordinate notation with its promotion letter in lower case (e7e8Q gives e7e8q).
 std::string LowerCaseMove(std::string_view move);
 
+// A move of the engine in the program's coordinate notation: the engine's text in lower case (e7e8q).
+std::string CoordinateMove(Move move);
+
 // Nodes per second, 0 for no elapsed time.
 std::uint64_t NodesPerSecond(std::uint64_t nodes, std::int64_t elapsedMs);
 

@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <istream>
 #include <ostream>
 
+#include "cli/text/number.h"
+#include "cli/text/words.h"
 #include "cli/uci/echo.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/hash_fill.h"
@@ -23,20 +24,6 @@ class WallClock final : public UciClock {
 public:
     std::int64_t NowMs() override { return platform::ElapsedMilliseconds(); }
 };
-
-std::vector<std::string_view> SplitWords(std::string_view text) {
-    std::vector<std::string_view> words;
-    std::size_t position = 0;
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (position < text.size()) {
-        while (position < text.size() && blank(text[position])) ++position;
-        std::size_t end = position;
-        while (end < text.size() && !blank(text[end])) ++end;
-        if (end > position) words.push_back(text.substr(position, end - position));
-        position = end;
-    }
-    return words;
-}
 
 std::string JoinWords(const std::vector<std::string_view>& words, std::size_t begin, std::size_t end) {
     std::string text;
@@ -53,17 +40,11 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-bool ReadInteger(std::string_view text, long long& value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
 // An advertised engine option: "option name X type spin default D min A max B".
 struct SpinOption {
     std::string name;
-    long long min = 0;
-    long long max = 0;
+    std::int64_t min = 0;
+    std::int64_t max = 0;
 };
 
 bool ReadSpinOption(std::string_view text, SpinOption& option) {
@@ -75,8 +56,8 @@ bool ReadSpinOption(std::string_view text, SpinOption& option) {
     option.min = -2147483647;
     option.max = 2147483647;
     for (std::size_t i = type; i + 1 < words.size(); ++i) {
-        if (words[i] == "min") ReadInteger(words[i + 1], option.min);
-        if (words[i] == "max") ReadInteger(words[i + 1], option.max);
+        if (words[i] == "min") ReadNumber(words[i + 1], option.min, PlusSign::Allowed);
+        if (words[i] == "max") ReadNumber(words[i + 1], option.max, PlusSign::Allowed);
     }
     return !option.name.empty();
 }
@@ -174,22 +155,22 @@ void UciSession::HandleSetOption(const Words& words) {
             Note("setoption: Ponder takes true or false");
         return;
     }
-    long long number = 0;
+    std::int64_t number = 0;
     if (SameName(name, "MultiPV")) {
-        if (!hasValue || !ReadInteger(value, number)) {
+        if (!hasValue || !ReadNumber(value, number, PlusSign::Allowed)) {
             Note("setoption: MultiPV needs a whole number");
             return;
         }
-        multiPv_ = static_cast<int>(std::clamp<long long>(number, 1, MaxRootLines));
+        multiPv_ = static_cast<int>(std::clamp<std::int64_t>(number, 1, MaxRootLines));
         if (multiPv_ != number) Note("setoption: MultiPV set to " + std::to_string(multiPv_));
         return;
     }
     if (SameName(name, "Hash")) {
-        if (!hasValue || !ReadInteger(value, number)) {
+        if (!hasValue || !ReadNumber(value, number, PlusSign::Allowed)) {
             Note("setoption: Hash needs a number of megabytes");
             return;
         }
-        const int clamped = static_cast<int>(std::clamp<long long>(number, 1, 1024));
+        const int clamped = static_cast<int>(std::clamp<std::int64_t>(number, 1, 1024));
         if (clamped != number) Note("setoption: Hash set to " + std::to_string(clamped) + " MB");
         ApplyHashSize(clamped);
         return;
@@ -197,11 +178,11 @@ void UciSession::HandleSetOption(const Words& words) {
     for (const char* const* text = ZarnGetParamList(); text && *text; ++text) {
         SpinOption option;
         if (!ReadSpinOption(*text, option) || !SameName(name, option.name)) continue;
-        if (!hasValue || !ReadInteger(value, number)) {
+        if (!hasValue || !ReadNumber(value, number, PlusSign::Allowed)) {
             Note("setoption: " + option.name + " needs a whole number");
             return;
         }
-        const long long clamped = std::clamp(number, option.min, option.max);
+        const std::int64_t clamped = std::clamp(number, option.min, option.max);
         if (clamped != number) Note("setoption: " + option.name + " set to " + std::to_string(clamped));
         const std::string valueText = std::to_string(clamped);
         ZarnSetParam(option.name.c_str(), valueText.c_str());

@@ -1,31 +1,21 @@
 // FEN text and coordinate moves in the host's request layout.
 #include "host/host_position.h"
 
-#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "cli/text/words.h"
+#include "cli/uci/position.h"
+#include "engine/board/board.h"
+#include "engine/board/scratch_position.h"
 
 namespace zarn::host {
 namespace {
 
-constexpr std::string_view PieceLetters = "PNBRQKpnbrqk";
-
-std::uint8_t HostPiece(char letter) {
-    const std::size_t at = PieceLetters.find(letter);
-    if (at == std::string_view::npos) return 0;
-    return static_cast<std::uint8_t>(at < 6 ? at + 1 : at - 6 + 9);
-}
-
-std::string_view NextField(std::string_view& text) {
-    const std::size_t start = text.find_first_not_of(' ');
-    if (start == std::string_view::npos) {
-        text = {};
-        return {};
-    }
-    text.remove_prefix(start);
-    const std::size_t end = std::min(text.find(' '), text.size());
-    const std::string_view field = text.substr(0, end);
-    text.remove_prefix(end);
-    return field;
+// The host's piece codes: 1 to 6 for White's pawn to king, 9 to 14 for Black's.
+std::uint8_t HostPiece(int piece) {
+    if (piece == Empty) return 0;
+    return static_cast<std::uint8_t>(piece > 0 ? piece : 8 - piece);
 }
 
 bool IsSquare(std::string_view s) { return s.size() >= 2 && s[0] >= 'a' && s[0] <= 'h' && s[1] >= '1' && s[1] <= '8'; }
@@ -35,38 +25,26 @@ bool IsSquare(std::string_view s) { return s.size() >= 2 && s[0] >= 'a' && s[0] 
 bool RequestFromFen(std::string_view fen, adapter::SearchRequest& request) {
     std::memset(request.Board, 0, sizeof request.Board);
     request.StartPosition = 0;
-    const std::string_view placement = NextField(fen);
-    int rank = 7;
-    int file = 0;
-    for (char c : placement) {
-        if (c == '/') {
-            if (file != 8 || rank == 0) return false;
-            --rank;
-            file = 0;
-        } else if (c >= '1' && c <= '8') {
-            file += c - '0';
-            if (file > 8) return false;
-        } else {
-            const std::uint8_t piece = HostPiece(c);
-            if (piece == 0 || file > 7) return false;
-            request.Board[rank * 8 + file++] = piece;
-        }
-    }
-    if (rank != 0 || file != 8) return false;
-
-    const std::string_view side = NextField(fen);
+    const std::vector<std::string_view> fields = cli::SplitWords(fen);
+    const auto field = [&](std::size_t index) { return index < fields.size() ? fields[index] : std::string_view(); };
+    if (!cli::PlacementError(field(0)).empty()) return false;
+    const std::string_view side = field(1);
     if (side != "w" && side != "b") return false;
+    {
+        const ScratchPosition position(field(0));
+        for (int square = 0; square < 64; ++square) request.Board[square] = HostPiece(Board[square]);
+    }
     request.WhiteToMove = side == "w" ? 1 : 0;
 
     request.Castling = 0;
-    for (char c : NextField(fen)) {
+    for (char c : field(2)) {
         if (c == 'K') request.Castling |= adapter::CastleWhiteShort;
         if (c == 'Q') request.Castling |= adapter::CastleWhiteLong;
         if (c == 'k') request.Castling |= adapter::CastleBlackShort;
         if (c == 'q') request.Castling |= adapter::CastleBlackLong;
     }
 
-    const std::string_view ep = NextField(fen);
+    const std::string_view ep = field(3);
     request.EnPassant = IsSquare(ep) ? static_cast<std::uint8_t>((ep[1] - '1') * 8 + (ep[0] - 'a')) : 0;
     return true;
 }
@@ -88,7 +66,7 @@ std::uint16_t GameMoveWord(std::string_view move) {
 }
 
 bool AppendGameMoves(std::string_view moves, adapter::SearchRequest& request) {
-    for (std::string_view move = NextField(moves); !move.empty(); move = NextField(moves)) {
+    for (const std::string_view move : cli::SplitWords(moves)) {
         const std::uint16_t word = GameMoveWord(move);
         if (word == 0 || request.GameMoveCount >= adapter::MaxGameMoves) return false;
         request.GameMoves[request.GameMoveCount++] = word;

@@ -1,14 +1,14 @@
 // FEN checking, move replay with legality feedback, and the fallback move.
 #include "cli/uci/position.h"
 
-#include <array>
-#include <cstdlib>
-
 #include "cli/text/words.h"
 #include "cli/uci/report.h"
 #include "engine/board/board.h"
+#include "engine/board/scratch_position.h"
+#include "engine/board/tables.h"
 #include "engine/board/types.h"
 #include "engine/interface/zarn.h"
+#include "engine/moves/attacks.h"
 #include "engine/moves/buffer.h"
 #include "engine/moves/moves.h"
 #include "engine/search/stack.h"
@@ -16,113 +16,23 @@
 namespace zarn::cli {
 namespace {
 
-using Mailbox = std::array<int, 64>;
+bool IsPieceLetter(char c) { return std::string_view("pnbrqkPNBRQK").find(c) != std::string_view::npos; }
 
-int KindOfLetter(char letter) {
-    switch (letter) {
-        case 'p': case 'P': return Pawn;
-        case 'n': case 'N': return Knight;
-        case 'b': case 'B': return Bishop;
-        case 'r': case 'R': return Rook;
-        case 'q': case 'Q': return Queen;
-        case 'k': case 'K': return King;
-        default: return Empty;
-    }
-}
-
-// Reads the placement field, rank 8 first; returns an error text or "".
-std::string ReadPlacement(std::string_view field, Mailbox& board) {
-    board.fill(Empty);
-    int rank = 7;
-    int file = 0;
-    for (char c : field) {
-        if (c == '/') {
-            if (file != 8) return "rank " + std::to_string(rank + 1) + " does not cover eight squares";
-            if (--rank < 0) return "more than eight ranks";
-            file = 0;
-        } else if (c >= '1' && c <= '8') {
-            file += c - '0';
-            if (file > 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
-        } else if (int kind = KindOfLetter(c)) {
-            if (file >= 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
-            const bool white = c >= 'A' && c <= 'Z';
-            board[MakeSquare(file, rank)] = white ? kind : -kind;
-            ++file;
-        } else {
-            return std::string("unexpected character '") + c + "' in the placement";
-        }
-    }
-    if (rank != 0) return "fewer than eight ranks";
-    if (file != 8) return "rank 1 does not cover eight squares";
-    return "";
-}
-
-int SideSign(int side) { return side == White ? 1 : -1; }
-
-bool PathClear(const Mailbox& board, int from, int to, int fileStep, int rankStep) {
-    int square = MakeSquare(FileOf(from) + fileStep, RankOf(from) + rankStep);
-    while (square != to) {
-        if (board[square] != Empty) return false;
-        square = MakeSquare(FileOf(square) + fileStep, RankOf(square) + rankStep);
-    }
-    return true;
-}
-
-bool PieceAttacks(const Mailbox& board, int from, int target) {
-    const int piece = board[from];
-    const int kind = std::abs(piece);
-    const int fileDistance = FileOf(target) - FileOf(from);
-    const int rankDistance = RankOf(target) - RankOf(from);
-    const int absFile = std::abs(fileDistance);
-    const int absRank = std::abs(rankDistance);
-    if (absFile == 0 && absRank == 0) return false;
-    const int fileStep = (fileDistance > 0) - (fileDistance < 0);
-    const int rankStep = (rankDistance > 0) - (rankDistance < 0);
-    switch (kind) {
-        case Pawn: return absFile == 1 && rankDistance == (piece > 0 ? 1 : -1);
-        case Knight: return (absFile == 1 && absRank == 2) || (absFile == 2 && absRank == 1);
-        case King: return absFile <= 1 && absRank <= 1;
-        case Bishop: return absFile == absRank && PathClear(board, from, target, fileStep, rankStep);
-        case Rook: return (absFile == 0 || absRank == 0) && PathClear(board, from, target, fileStep, rankStep);
-        case Queen:
-            return (absFile == absRank || absFile == 0 || absRank == 0) &&
-                   PathClear(board, from, target, fileStep, rankStep);
-        default: return false;
-    }
-}
-
-bool SquareAttackedBy(const Mailbox& board, int target, int side) {
-    for (int square = 0; square < 64; ++square)
-        if (board[square] * SideSign(side) > 0 && PieceAttacks(board, square, target)) return true;
-    return false;
-}
-
-std::string CheckMaterial(const Mailbox& board) {
+// The side records of the position set up: a pawn on the first or last rank, the number of kings,
+// pawns and pieces of each side, White first.
+std::string CheckMaterial() {
     static constexpr const char* sideNames[2] = {"Black", "White"};
     for (int side : {White, Black}) {
-        int kings = 0, pawns = 0, pieces = 0;
-        for (int square = 0; square < 64; ++square) {
-            const int piece = board[square] * SideSign(side);
-            if (piece <= 0) continue;
-            ++pieces;
-            if (piece == King) ++kings;
-            if (piece == Pawn) {
-                ++pawns;
-                if (RankOf(square) == 0 || RankOf(square) == 7)
-                    return std::string(sideNames[side]) + " has a pawn on the first or last rank";
-            }
-        }
-        if (kings != 1) return std::string(sideNames[side]) + " must have exactly one king";
-        if (pawns > 8) return std::string(sideNames[side]) + " has more than eight pawns";
-        if (pieces > 16) return std::string(sideNames[side]) + " has more than sixteen pieces";
+        const SideRecord& pieces = Sides[side];
+        const std::string name = sideNames[side];
+        if (pieces.Pawns & (RankMask[0] | RankMask[7])) return name + " has a pawn on the first or last rank";
+        const Bitboard kings =
+            pieces.Occupied & ~(pieces.Pawns | pieces.Knights | pieces.Bishops | pieces.Rooks | pieces.Queens);
+        if (PopCount(kings) != 1) return name + " must have exactly one king";
+        if (pieces.PawnCount > 8) return name + " has more than eight pawns";
+        if (PopCount(pieces.Occupied) > 16) return name + " has more than sixteen pieces";
     }
     return "";
-}
-
-int KingSquareOf(const Mailbox& board, int side) {
-    for (int square = 0; square < 64; ++square)
-        if (board[square] == SideSign(side) * King) return square;
-    return -1;
 }
 
 bool IsDigits(std::string_view text) {
@@ -133,6 +43,29 @@ bool IsDigits(std::string_view text) {
 }
 
 }  // namespace
+
+std::string PlacementError(std::string_view field) {
+    int rank = 7;
+    int file = 0;
+    for (char c : field) {
+        if (c == '/') {
+            if (file != 8) return "rank " + std::to_string(rank + 1) + " does not cover eight squares";
+            if (--rank < 0) return "more than eight ranks";
+            file = 0;
+        } else if (c >= '1' && c <= '8') {
+            file += c - '0';
+            if (file > 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
+        } else if (IsPieceLetter(c)) {
+            if (file >= 8) return "rank " + std::to_string(rank + 1) + " covers more than eight squares";
+            ++file;
+        } else {
+            return std::string("unexpected character '") + c + "' in the placement";
+        }
+    }
+    if (rank != 0) return "fewer than eight ranks";
+    if (file != 8) return "rank 1 does not cover eight squares";
+    return "";
+}
 
 FenCheck CheckFen(std::string_view text) {
     FenCheck check;
@@ -145,12 +78,14 @@ FenCheck CheckFen(std::string_view text) {
         check.error = "a FEN has at most six fields";
         return check;
     }
-    Mailbox board;
-    if (std::string error = ReadPlacement(fields[0], board); !error.empty()) {
+    if (std::string error = PlacementError(fields[0]); !error.empty()) {
         check.error = error;
         return check;
     }
-    if (std::string error = CheckMaterial(board); !error.empty()) {
+    // The engine's reader sets the placement up; the checks read its side records and ask its attack
+    // queries, and the engine's own position comes back at the end.
+    const ScratchPosition position(fields[0]);
+    if (std::string error = CheckMaterial(); !error.empty()) {
         check.error = error;
         return check;
     }
@@ -159,7 +94,7 @@ FenCheck CheckFen(std::string_view text) {
         return check;
     }
     const int side = fields[1] == "w" ? White : Black;
-    if (SquareAttackedBy(board, KingSquareOf(board, 1 - side), side)) {
+    if (InCheck(1 - side)) {
         check.error = "the side not to move is in check";
         return check;
     }
@@ -178,8 +113,8 @@ FenCheck CheckFen(std::string_view text) {
             const bool white = c == 'K' || c == 'Q';
             const int kingHome = white ? E1 : E8;
             const int rookHome = c == 'K' ? H1 : c == 'Q' ? A1 : c == 'k' ? H8 : A8;
-            const int sign = white ? 1 : -1;
-            if (board[kingHome] == sign * King && board[rookHome] == sign * Rook)
+            const int colour = white ? White : Black;
+            if (Board[kingHome] == PieceCode(colour, King) && Board[rookHome] == PieceCode(colour, Rook))
                 castling += c;
             else
                 check.notes.push_back(std::string("castling right ") + c + " dropped: king or rook not at home");
@@ -198,9 +133,8 @@ FenCheck CheckFen(std::string_view text) {
         }
         const int square = MakeSquare(enPassantField[0] - 'a', enPassantField[1] - '1');
         const int forward = side == White ? 8 : -8;  // towards the side not to move
-        const bool possible = RankOf(square) == (side == White ? 5 : 2) && board[square] == Empty &&
-                              board[square + forward] == Empty &&
-                              board[square - forward] == -SideSign(side) * Pawn;
+        const bool possible = RankOf(square) == (side == White ? 5 : 2) && Board[square] == Empty &&
+                              Board[square + forward] == Empty && Board[square - forward] == PieceCode(1 - side, Pawn);
         if (possible)
             enPassant = std::string(enPassantField);
         else

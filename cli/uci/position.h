@@ -14,10 +14,15 @@ struct FenCheck {
     std::vector<std::string> notes;  // fields that were dropped because the position cannot have them
 };
 
+// Why a FEN placement field is not eight ranks, rank 8 first, each of eight squares in piece letters
+// and the digits 1 to 8; empty when it is.
+std::string PlacementError(std::string_view field);
+
 // Accepts the six FEN fields (the two move counters may be missing) of a position with one king a
 // side, at most sixteen pieces and eight pawns a side, no pawn on the first or last rank and the side
 // not to move not in check. Castling rights whose king or rook has left home and an en-passant square
-// that no double step can have produced are dropped with a note.
+// that no double step can have produced are dropped with a note. The engine's reader sets the position
+// up for the check; the engine's own position is the same afterwards.
 FenCheck CheckFen(std::string_view text);
 
 // Four characters of from- and to-square, lower-case, and an optional promotion letter q, r, b or n.

@@ -1,6 +1,7 @@
 // Start-up: every table that depends only on the empty board, the keys and the start position.
 #include "engine/board/init.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "engine/board/board.h"
@@ -262,11 +263,27 @@ void BuildGeometryMasks() {
     }
 }
 
-void InitialiseEngine() {
+namespace {
+
+// Set once the board tables stand; read by a check that may come before any start-up.
+std::atomic<bool> boardTablesBuilt{false};
+
+void BuildBoardTables() {
     BuildDistanceTables();
     BuildByteTables();
     BuildAttackTables();
     BuildGeometryMasks();
+    boardTablesBuilt.store(true, std::memory_order_release);
+}
+
+}  // namespace
+
+void EnsureBoardTables() {
+    if (!boardTablesBuilt.load(std::memory_order_acquire)) BuildBoardTables();
+}
+
+void InitialiseEngine() {
+    BuildBoardTables();
     BuildZobristKeys();
 
     char startText[sizeof(StartPositionText)];

@@ -61,4 +61,9 @@ inline Key PieceSquareKey(int colour, int kind, int square) { return ZobristKeys
 // Start-up: every table, the keys, the start position, the option defaults.
 void InitialiseEngine();
 
+// The tables that depend only on the empty board, built unless a start-up has built them: enough to
+// set up a position and ask the attack queries before any start-up. The keys are left alone (their
+// generator is never reseeded, so drawing them here would change a later start-up's keys).
+void EnsureBoardTables();
+
 }  // namespace zarn

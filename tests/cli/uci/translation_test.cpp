@@ -8,6 +8,10 @@
 #include "cli/uci/limits.h"
 #include "cli/uci/position.h"
 #include "cli/uci/report.h"
+#include "engine/board/board.h"
+#include "engine/interface/zarn.h"
+#include "engine/search/history.h"
+#include "engine/search/stack.h"
 
 namespace zarn::cli {
 namespace {
@@ -219,6 +223,32 @@ TEST(UciPositionChecks, FenTextsAcceptedAndRefused) {
     EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/8/4K2r w - -").error, "");
     EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/8/4KN1r b - -").error, "");
     EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/4p3/4K3 b - -").error, "");
+}
+
+// The check sets the position up in the engine and puts the engine's own position back, history
+// counters included (setting a position up ages them); before any start-up it builds what it needs.
+TEST(UciPositionChecks, TheEnginesPositionStaysAsItWas) {
+    EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/3p4/4K3 b - -").error, "the side not to move is in check");
+    ASSERT_GT(ZarnInit(nullptr, "", 1024), 0);
+    char fen[] = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+    ZarnSetPosition(fen);
+    char moves[] = "e1g1 a6e2";
+    ZarnSetGame(moves);
+    for (auto& counters : History) counters[100] = 1 << 20;
+    const auto state = [] {
+        std::string bytes;
+        const auto add = [&](const auto& object) { bytes.append(reinterpret_cast<const char*>(&object), sizeof object); };
+        add(Board), add(MoveCount), add(Sides), add(History), add(GamePawnKeys), add(GamePieceKeys);
+        add(OccupiedRot90), add(OccupiedA1H8), add(OccupiedA8H1), add(SideToMove), add(GamePly);
+        add(SearchStack[0].EpSquareAfter), add(SearchStack[1].PawnKey), add(SearchStack[1].PieceKey);
+        return bytes;
+    };
+    const std::string before = state();
+    EXPECT_EQ(CheckFen("rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6").error, "");
+    EXPECT_NE(CheckFen("4k3/8/8/8/8/8/8/4K2r b - -").error, "");
+    EXPECT_NE(CheckFen("8/8/8/8/8/8/8/8 w - -").error, "");
+    EXPECT_EQ(state(), before);
+    ZarnQuit();
 }
 
 }  // namespace

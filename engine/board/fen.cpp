@@ -2,6 +2,7 @@
 #include "engine/board/fen.h"
 
 #include "engine/board/board.h"
+#include "engine/board/piece_values.h"
 #include "engine/board/tables.h"
 #include "engine/search/history.h"
 #include "engine/search/phase.h"
@@ -147,46 +148,19 @@ void RebuildDerivedState() {
         a1h8 |= SetMaskA1H8[s];
         a8h1 |= SetMaskA8H1[s];
         side.Occupied |= SetMask[s];
+        CountPiece<+1>(side, kind);
         switch (kind) {
-            case Pawn:
-                side.Pawns |= SetMask[s];
-                side.PawnCount += 1;
-                side.Material += 100;
-                pawnKey ^= PieceSquareKey(colour, Pawn, s);
-                break;
-            case Knight:
-                side.Knights |= SetMask[s];
-                side.MinorCount += 1;
-                side.PieceMaterial += 3;
-                side.Material += 300;
-                pieceKey ^= PieceSquareKey(colour, Knight, s);
-                break;
-            case Bishop:
-                side.Bishops |= SetMask[s];
-                side.MinorCount += 1;
-                side.PieceMaterial += 3;
-                side.Material += 300;
-                pieceKey ^= PieceSquareKey(colour, Bishop, s);
-                break;
-            case Rook:
-                side.Rooks |= SetMask[s];
-                side.MajorCount += 1;
-                side.PieceMaterial += 5;
-                side.Material += 500;
-                pieceKey ^= PieceSquareKey(colour, Rook, s);
-                break;
-            case Queen:
-                side.Queens |= SetMask[s];
-                side.MajorCount += 2;
-                side.PieceMaterial += 9;
-                side.Material += 900;
-                pieceKey ^= PieceSquareKey(colour, Queen, s);
-                break;
-            case King:
-                side.KingSquare = s;
-                pieceKey ^= PieceSquareKey(colour, King, s);
-                break;
+            case Pawn: side.Pawns |= SetMask[s]; break;
+            case Knight: side.Knights |= SetMask[s]; break;
+            case Bishop: side.Bishops |= SetMask[s]; break;
+            case Rook: side.Rooks |= SetMask[s]; break;
+            case Queen: side.Queens |= SetMask[s]; break;
+            case King: side.KingSquare = s; break;
         }
+        if (kind == Pawn)
+            pawnKey ^= PieceSquareKey(colour, Pawn, s);
+        else
+            pieceKey ^= PieceSquareKey(colour, kind, s);
     }
 
     OccupiedRot90 = rot90;

@@ -6,14 +6,12 @@
 #include <array>
 
 #include "engine/board/board.h"
+#include "engine/board/piece_values.h"
 #include "engine/board/tables.h"
 #include "engine/moves/sliders.h"
 #include "engine/moves/uint64.h"
 
 namespace zarn {
-
-// Exchange values by piece kind (empty, pawn .. king), the same for both colours.
-inline constexpr int PieceValue[7] = {0, 100, 300, 300, 500, 900, 3000};
 
 // Signed mailbox code of a piece of the given colour.
 constexpr int PieceCode(int side, int kind) { return side == White ? kind : -kind; }

@@ -1,39 +1,15 @@
 // What one piece adds to the position: its bit in the plain and the three rotated orders, the piece
-// set it lives in, and its share of the side's counters. Shared by make and undo. Internal to
-// engine/moves.
+// set it lives in, and (from piece_values.h) its share of the side's counters. Shared by make and
+// undo. Internal to engine/moves.
 #pragma once
 
 #include <array>
 
 #include "engine/board/board.h"
+#include "engine/board/piece_values.h"
 #include "engine/board/tables.h"
 
 namespace zarn::movegen {
-
-struct KindWeights {
-    int material;       // centipawns
-    int pieceMaterial;  // pawn units, pawns excluded
-    int minors;
-    int majors;
-    int pawns;
-};
-
-// By piece kind; the king counts nothing.
-inline constexpr KindWeights Weights[7] = {
-    {0, 0, 0, 0, 0},   {100, 0, 0, 0, 1}, {300, 3, 1, 0, 0}, {300, 3, 1, 0, 0},
-    {500, 5, 0, 1, 0}, {900, 9, 0, 2, 0}, {0, 0, 0, 0, 0},
-};
-
-// Adds (Sign +1) or removes (Sign -1) one piece of the kind from the side's counters.
-template <int Sign>
-inline void CountPiece(SideRecord& side, int kind) {
-    const KindWeights& w = Weights[kind];
-    side.Material += Sign * w.material;
-    side.PieceMaterial += Sign * w.pieceMaterial;
-    side.MinorCount += Sign * w.minors;
-    side.MajorCount += Sign * w.majors;
-    side.PawnCount += Sign * w.pawns;
-}
 
 // The side's set for a piece kind. A king has no set of its own: it lives in Occupied alone.
 inline constexpr Bitboard SideRecord::* PieceSets[8] = {

@@ -93,7 +93,7 @@ constexpr std::array<CaptureTerms, 512> MakeCaptureTerms() {
         if (kind > King || captured > King || promotion > King) continue;
         CaptureTerms& terms = table[index];
         terms.Victim = PieceValue[captured];
-        terms.Gain = PieceValue[captured] + (promotion != 0 ? PieceValue[promotion] - 100 : 0);
+        terms.Gain = PieceValue[captured] + (promotion != 0 ? PieceValue[promotion] - PieceValue[Pawn] : 0);
         const int mover = PieceValue[kind];
         // A cheaper mover scores its victim; a dearer one always looks at the exchange; an equal one
         // only when the material is needed (threshold above 0).

@@ -17,8 +17,6 @@ namespace {
 
 constexpr Bitboard Bit(int square) { return Bitboard{1} << square; }
 
-constexpr bool OnBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
-
 // The three rotated orders: the bit that stands for a square in each occupancy.
 constexpr int Rot90Bit(int square) { return 8 * FileOf(square) + (7 - RankOf(square)); }
 constexpr int A1H8Bit(int square) { return 8 * ((RankOf(square) - FileOf(square)) & 7) + FileOf(square); }
@@ -111,13 +109,9 @@ void AddLeaperTargets(Bitboard (&table)[64], const int (&offsets)[8], int reach)
 
 // The step from a toward b when they share a rank, file or diagonal; 0 otherwise.
 int StepToward(int a, int b) {
-    if (a == b) return 0;
-    const int df = FileOf(b) - FileOf(a);
-    const int dr = RankOf(b) - RankOf(a);
-    if (df != 0 && dr != 0 && std::abs(df) != std::abs(dr)) return 0;
-    const int fileStep = (df > 0) - (df < 0);
-    const int rankStep = (dr > 0) - (dr < 0);
-    return 8 * rankStep + fileStep;
+    const int direction = LineDirectionBetween(a, b);
+    if (direction == 8) return 0;
+    return 8 * LineDirections[direction].rankStep + LineDirections[direction].fileStep;
 }
 
 }  // namespace
@@ -226,23 +220,6 @@ void BuildGeometryMasks() {
         AdjacentFilesBelow[s] = neighbours & below;
         WhitePassedMask[s] = (neighbours | FileMask[file]) & above;
         BlackPassedMask[s] = (neighbours | FileMask[file]) & below;
-    }
-
-    // File and rank steps of the eight ray directions, in RayIndex order.
-    static constexpr int rayFileStep[8] = {1, -1, 0, 1, -1, 1, 0, -1};
-    static constexpr int rayRankStep[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-    for (int direction = 0; direction < 8; ++direction) {
-        for (int s = 0; s < 64; ++s) {
-            Bitboard ray = 0;
-            int file = FileOf(s) + rayFileStep[direction];
-            int rank = RankOf(s) + rayRankStep[direction];
-            while (OnBoard(file, rank)) {
-                ray |= SetMask[MakeSquare(file, rank)];
-                file += rayFileStep[direction];
-                rank += rayRankStep[direction];
-            }
-            Ray[direction][s] = ray;
-        }
     }
 
     for (int a = 0; a < 64; ++a) {

@@ -46,7 +46,6 @@ Bitboard AdjacentFiles[64];
 Bitboard WhitePassedMask[64], BlackPassedMask[64];
 Bitboard AdjacentFilesBelow[64], AdjacentFilesAbove[64];
 
-Bitboard Ray[8][64];
 Bitboard Between[64][64];
 Bitboard EvasionMask[64][64];
 int Direction[64][64];

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "engine/board/lines.h"
 #include "engine/board/types.h"
 
 namespace zarn {
@@ -44,9 +45,8 @@ extern Bitboard AdjacentFiles[64];
 extern Bitboard WhitePassedMask[64], BlackPassedMask[64];
 extern Bitboard AdjacentFilesBelow[64], AdjacentFilesAbove[64];
 
-// Ray directions, in this index order.
-enum RayIndex : int { RayEast, RayNorthWest, RayNorth, RayNorthEast, RayWest, RaySouthEast, RaySouth, RaySouthWest };
-extern Bitboard Ray[8][64];
+// Ray, DiagonalLines and StraightLines are in lines.h. By square pair: the step (+-1, +-7, +-8, +-9)
+// of a shared line, 0 for none; the squares between; a check's evasion targets.
 extern Bitboard Between[64][64];
 extern Bitboard EvasionMask[64][64];
 extern int Direction[64][64];

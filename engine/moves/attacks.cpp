@@ -9,42 +9,21 @@ namespace {
 
 // The squares that lie past a square on the line from a target through it, for the exchange's
 // x-ray rule. Kept small: a byte per square pair names the direction, one set per direction and
-// square holds the squares past it; direction 8 (no common line) has none.
+// square holds the squares past it (the rays of lines.h); direction 8 (no common line) has none.
 struct PastTables {
     std::uint8_t direction[64][64]{};
     Bitboard past[9][64]{};
 };
 
 constexpr PastTables BuildPastTables() {
-    constexpr int fileSteps[8] = {1, -1, 0, 0, 1, -1, 1, -1};
-    constexpr int rankSteps[8] = {0, 0, 1, -1, 1, -1, -1, 1};
     PastTables tables;
-    for (int target = 0; target < 64; ++target)
-        for (int square = 0; square < 64; ++square) tables.direction[target][square] = 8;
-    for (int d = 0; d < 8; ++d) {
-        for (int square = 0; square < 64; ++square) {
-            int file = FileOf(square) + fileSteps[d];
-            int rank = RankOf(square) + rankSteps[d];
-            while (file >= 0 && file < 8 && rank >= 0 && rank < 8) {
-                tables.past[d][square] |= Bitboard{1} << (8 * rank + file);
-                file += fileSteps[d];
-                rank += rankSteps[d];
-            }
-        }
-    }
+    for (int d = 0; d < 8; ++d)
+        for (int square = 0; square < 64; ++square) tables.past[d][square] = Ray[d][square];
     // The direction that leads on from a square away from the target is the one from the target
     // to the square.
-    for (int d = 0; d < 8; ++d) {
-        for (int target = 0; target < 64; ++target) {
-            int file = FileOf(target) + fileSteps[d];
-            int rank = RankOf(target) + rankSteps[d];
-            while (file >= 0 && file < 8 && rank >= 0 && rank < 8) {
-                tables.direction[target][8 * rank + file] = static_cast<std::uint8_t>(d);
-                file += fileSteps[d];
-                rank += rankSteps[d];
-            }
-        }
-    }
+    for (int target = 0; target < 64; ++target)
+        for (int square = 0; square < 64; ++square)
+            tables.direction[target][square] = static_cast<std::uint8_t>(LineDirectionBetween(target, square));
     return tables;
 }
 inline constexpr PastTables Past = BuildPastTables();

@@ -16,24 +16,6 @@ namespace zarn {
 // Signed mailbox code of a piece of the given colour.
 constexpr int PieceCode(int side, int kind) { return side == White ? kind : -kind; }
 
-// Every square a bishop (diagonal) or rook (straight) on a square reaches on the empty board: no
-// slider outside these lines can attack the square, which spares the occupancy lookups.
-constexpr std::array<Bitboard, 64> EmptyBoardLines(bool diagonal) {
-    std::array<Bitboard, 64> lines{};
-    for (int square = 0; square < 64; ++square) {
-        for (int target = 0; target < 64; ++target) {
-            const int files = FileOf(target) - FileOf(square);
-            const int ranks = RankOf(target) - RankOf(square);
-            if (target == square) continue;
-            const bool onLine = diagonal ? (files == ranks || files == -ranks) : (files == 0 || ranks == 0);
-            if (onLine) lines[square] |= Bitboard{1} << target;
-        }
-    }
-    return lines;
-}
-inline constexpr std::array<Bitboard, 64> DiagonalLines = EmptyBoardLines(true);
-inline constexpr std::array<Bitboard, 64> StraightLines = EmptyBoardLines(false);
-
 // Squares attacked by a pawn of the given colour standing on a square.
 template <int Side>
 inline const Bitboard* PawnAttacksOf() {

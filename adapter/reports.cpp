@@ -82,9 +82,14 @@ HostMove ParseHostMove(const char* text) {
     return move;
 }
 
+// The engine's mate score (a side mated at ply p scores p - EngineMateScore); beyond HostMateBound the
+// host is shown full moves to mate.
+constexpr int EngineMateScore = 30000;
+constexpr int HostMateBound = 29300;
+
 HostScore ConvertScore(int score) {
-    if (score > 29300) return {static_cast<std::int16_t>((30001 - score) >> 1), ScoreMateInMoves};
-    if (score < -29300) return {static_cast<std::int16_t>(-((score + 30000) >> 1)), ScoreMateInMoves};
+    if (score > HostMateBound) return {static_cast<std::int16_t>((EngineMateScore + 1 - score) >> 1), ScoreMateInMoves};
+    if (score < -HostMateBound) return {static_cast<std::int16_t>(-((score + EngineMateScore) >> 1)), ScoreMateInMoves};
     return {static_cast<std::int16_t>(score), ScoreInUnits};
 }
 

@@ -79,7 +79,7 @@ long long ReplayGames(const std::vector<std::vector<Move>>& games, bool evaluate
         for (int ply = 1; ply <= plies; ++ply) {
             MakeMove(side, game[ply - 1], ply);
             side = 1 - side;
-            if (evaluate) sum += Evaluate(side, -30000, 30000, ply + 1);
+            if (evaluate) sum += Evaluate(side, -MateScore, MateScore, ply + 1);
         }
         for (int ply = plies; ply >= 1; --ply) {
             side = 1 - side;

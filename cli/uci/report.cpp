@@ -25,12 +25,16 @@ std::uint64_t NodeCounter::Extend(int reported) {
     return total_;
 }
 
+// The farthest mate the search can see lies MaxPly plies from the root: every score from there on
+// is a mate.
+constexpr int DeepestMateScore = MateScore - MaxPly;
+
 ReportedScore ScoreFromEngine(int score) {
     // A side mated at ply p scores p - MateScore; the root is ply 1, so a mate p plies from the
     // root is p / 2 full moves away for the winner.
     // Window bounds next to a mate score may lie beyond MateScore; they still count as one move.
-    if (score >= MateScore - MaxPly) return {true, std::max(1, (MateScore - score + 1) / 2)};
-    if (score <= -MateScore + MaxPly) return {true, -std::max(1, (MateScore + score) / 2)};
+    if (score >= DeepestMateScore) return {true, std::max(1, (MateScore - score + 1) / 2)};
+    if (score <= -DeepestMateScore) return {true, -std::max(1, (MateScore + score) / 2)};
     return {false, score};
 }
 

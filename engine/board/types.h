@@ -56,8 +56,11 @@ inline constexpr Move WhiteCastleLong = 24708;   // e1c1
 inline constexpr Move BlackCastleShort = 28604;  // e8g8
 inline constexpr Move BlackCastleLong = 28348;   // e8c8
 
-// Scores and depths.
+// Scores and depths. A side mated at ply p scores p - MateScore.
 inline constexpr int MateScore = 30000;
+// A score above MateScoreBound or below -MateScoreBound is a mate score: the transposition table
+// counts it from the node that stores it, and quiescence stands on a mate already found.
+inline constexpr int MateScoreBound = 29000;
 inline constexpr int OnePly = 60;
 
 }  // namespace zarn

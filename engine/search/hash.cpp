@@ -109,9 +109,9 @@ void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int 
         entry = LookUp(table, key, depth);
         if (!entry) return;
     }
-    if (score > 29000)
+    if (score > MateScoreBound)
         score += ply;
-    else if (score < -29000)
+    else if (score < -MateScoreBound)
         score -= ply;
     if (EntryDepth(*entry) > depth) return;
     const int stored = std::clamp(score + MateScore, 0, 65535);

@@ -49,9 +49,9 @@ constexpr Move EntryMove(const HashEntry& e) { return static_cast<Move>((e.Data 
 // The score of an entry as seen from a node at the given ply: mate scores count from the root again.
 constexpr int EntryScore(const HashEntry& e, int ply) {
     int score = EntryStoredScore(e) - MateScore;
-    if (score > 29000)
+    if (score > MateScoreBound)
         score -= ply;
-    else if (score < -29000)
+    else if (score < -MateScoreBound)
         score += ply;
     return score;
 }

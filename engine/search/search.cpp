@@ -128,7 +128,7 @@ int Quiescence(int ply, int alpha, int beta, int eval) {
     if (eval > alpha) {
         alpha = eval;
         if (alpha >= beta) return alpha;
-    } else if (alpha > 29000) {
+    } else if (alpha > MateScoreBound) {
         return alpha;
     }
 
@@ -193,7 +193,8 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         if (CurrentExtraLimits().Nodes != 0 && StopFlag.load(std::memory_order_relaxed)) return 0;
     }
 
-    if (alpha >= 29999 - ply) return alpha;
+    // Mate distance: no move here can score more than mating on the next ply.
+    if (alpha >= MateScore - (ply + 1)) return alpha;
     if (ply >= DeepestPly) return EvaluateFor<Side>(alpha, beta, ply);
 
     int eval;
@@ -251,7 +252,7 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         const int score = -SearchNode<Other>(depth - reduction, ply + 1, -beta, -beta + 1, 0);
         if (score >= beta) return score;
         // Passing would be mated at once: the side faces a mate threat.
-        if (score == ply - 29998) threat = true;
+        if (score == (ply + 2) - MateScore) threat = true;
     }
 
     if (depth > 2 * OnePly && needIid && SearchStack[ply - 1].CurrentMove != 0) {

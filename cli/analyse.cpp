@@ -19,6 +19,7 @@
 #include "cli/fen_argument.h"
 #include "cli/text/number.h"
 #include "cli/text/words.h"
+#include "cli/uci/analysis_stop.h"
 #include "cli/uci/engine.h"
 #include "cli/uci/limits.h"
 #include "cli/uci/position.h"
@@ -227,15 +228,9 @@ int SearchUntilStopped(const AnalyseArguments& arguments) {
                             [&] { return done; });
         if (std::chrono::steady_clock::now() >= deadline || stopRequested.load(std::memory_order_relaxed) != 0) break;
     }
-    // The stop is repeated in case it came before the search had begun.
-    const auto stopped = std::chrono::steady_clock::now();
-    while (!done) {
-        ZarnStopAnalyse();
-        finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; });
-        if (!done && std::chrono::steady_clock::now() - stopped > StopLimit) {
-            std::fprintf(stderr, "zarn analyse: the search did not end after it was stopped\n");
-            std::_Exit(1);
-        }
+    if (!StopAnalysisUntilEnded(lock, finished, [&] { return done; }, StopLimit)) {
+        std::fprintf(stderr, "zarn analyse: the search did not end after it was stopped\n");
+        std::_Exit(1);
     }
     lock.unlock();
     search.join();

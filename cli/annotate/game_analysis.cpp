@@ -12,6 +12,7 @@
 #include "cli/pgn/game_position.h"
 #include "cli/pgn/replay.h"
 #include "cli/pgn/san.h"
+#include "cli/uci/analysis_stop.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/root_result.h"
 
@@ -41,11 +42,7 @@ void RunSearch(const AnalysisLimit& limit) {
     {
         std::unique_lock lock(mutex);
         finished.wait_for(lock, std::chrono::milliseconds(limit.moveTimeMs), [&] { return done; });
-        // The stop is repeated in case it came before the search had begun.
-        while (!done) {
-            ZarnStopAnalyse();
-            finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; });
-        }
+        StopAnalysisUntilEnded(lock, finished, [&] { return done; }, NoStopLimit);
     }
     search.join();
 }

@@ -10,6 +10,7 @@
 
 #include "cli/text/number.h"
 #include "cli/text/words.h"
+#include "cli/uci/analysis_stop.h"
 #include "cli/uci/echo.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/hash_fill.h"
@@ -352,17 +353,17 @@ void UciSession::RunSearch(bool ponder) {
 
 void UciSession::WatchSearch() {
     std::unique_lock lock(stateMutex_);
-    while (!engineDone_) {
+    while (!engineDone_ && !stopRequested_) {
         const std::int64_t now = clock_.NowMs();
-        if (deadlineMs_ != NoDeadline && now >= deadlineMs_) stopRequested_ = true;
-        // A stop that reaches the engine before its analysis has begun would be forgotten, so it is
-        // repeated until the analysis has ended.
-        if (stopRequested_) ZarnStopAnalyse();
+        if (deadlineMs_ != NoDeadline && now >= deadlineMs_) {
+            stopRequested_ = true;
+            break;
+        }
         std::int64_t pause = 20;
         if (deadlineMs_ != NoDeadline) pause = std::clamp<std::int64_t>(deadlineMs_ - now, 1, 5);
-        if (stopRequested_) pause = 2;
         stateChanged_.wait_for(lock, std::chrono::milliseconds(pause));
     }
+    StopAnalysisUntilEnded(lock, stateChanged_, [this] { return engineDone_; }, NoStopLimit);
 }
 
 std::string UciSession::ChooseBestMove(int analyseResult) {

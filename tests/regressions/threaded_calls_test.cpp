@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "cli/uci/analysis_stop.h"
 #include "engine/board/board.h"
 #include "engine/interface/zarn.h"
 #include "tests/regressions/plugin_host.h"
@@ -16,7 +17,6 @@
 namespace zarn::regression {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr auto GiveUpAfter = std::chrono::seconds(20);
 // Pauses before the ponder hit and before the stop, from "at once" to "well into the search".
 constexpr int Delays[] = {0, 1, 7, 40};
@@ -36,13 +36,8 @@ void SetLimit(Limit limit) {
 // Repeats the stop until the search has ended: a stop that arrives before the search has begun is
 // forgotten when it begins. False when the search does not end.
 template <typename Stop> bool StopUntilDone(const std::atomic<bool>& done, Stop stop) {
-    const auto giveUp = Clock::now() + GiveUpAfter;
-    while (!done.load()) {
-        if (Clock::now() > giveUp) return false;
-        stop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return cli::RepeatStopUntilEnded(
+        stop, [&] { return done.load(); }, [](auto pause) { std::this_thread::sleep_for(pause); }, GiveUpAfter);
 }
 
 TEST(EngineCalledFromAnotherThread, StopAndPonderHitEndEveryKindOfAnalysis) {

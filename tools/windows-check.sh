@@ -59,11 +59,8 @@ cross_build "$build64" x86_64-w64-mingw32
 # ---------------------------------------------------------------------------------------------------
 # Tables
 
-engineExports="ZarnAnalyse ZarnClearHashtable ZarnGetAuthor ZarnGetParamList ZarnGetVersion ZarnInit
-ZarnNextBest ZarnPonderingOff ZarnQuit ZarnSetBlitz ZarnSetDepth ZarnSetGame ZarnSetInfinite ZarnSetParam
-ZarnSetPosition ZarnSetStartPosition ZarnSetTime ZarnStopAnalyse"
-adapterExports="Eng1 Eng2 Eng3 Eng4 Eng5 Eng6 Eng7 Eng8 Eng9 Eng10 Eng11 Eng12 Eng13 Eng14 Eng15 Eng19
-ShowDepth ShowMainline ShowMove ShowNodes ShowText"
+engineExports=$(grep '^[A-Za-z]' "$root/engine/interface/exports.txt")
+adapterExports=$(grep '^[A-Za-z]' "$root/adapter/exports.txt")
 
 sorted_words() { tr -s ' \n\t' '\n\n\n' <<<"$1" | sed '/^$/d' | sort; }
 

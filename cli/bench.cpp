@@ -1,6 +1,5 @@
 // zarn bench [depth]: a fixed-depth search of a fixed set of positions, each from cleared tables.
 // The total node count is the search's signature: the same on every run and every machine.
-#include <charconv>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/text/number.h"
 #include "cli/uci/report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/search.h"
@@ -60,11 +60,9 @@ int RunBench(std::span<char* const> args) {
         return 0;
     }
     if (!args.empty()) {
-        const char* text = args[0];
-        const char* end = text + std::strlen(text);
-        const auto [rest, error] = std::from_chars(text, end, depth);
-        if (error != std::errc() || rest != end || depth < 1 || depth > MaxBenchDepth)
-            return Fail("depth must be a whole number from 1 to 31");
+        std::int64_t number = 0;
+        if (!ReadNumber(args[0], 1, MaxBenchDepth, number)) return Fail("depth must be a whole number from 1 to 31");
+        depth = static_cast<int>(number);
         if (args.size() > 1) return Fail("too many arguments");
     }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/text/words.h"
 #include "engine/board/types.h"
 #include "engine/interface/report.h"
 #include "engine/search/stack.h"
@@ -53,19 +54,12 @@ std::string ReadableScoreText(const ReportedScore& score) {
 
 Mainline ParseMainline(std::string_view text) {
     Mainline line;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        while (position < text.size() && text[position] == ' ') ++position;
-        std::size_t end = position;
-        while (end < text.size() && text[end] != ' ') ++end;
-        if (end == position) break;
-        std::string_view word = text.substr(position, end - position);
+    for (std::string_view word : SplitWords(text)) {
         if (word.back() == '!' || word.back() == '?') {
             line.bound = word.back() == '!' ? LineBound::Lower : LineBound::Upper;
             word.remove_suffix(1);
         }
         if (!word.empty()) line.moves.push_back(LowerCaseMove(word));
-        position = end;
     }
     return line;
 }

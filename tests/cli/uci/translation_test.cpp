@@ -193,6 +193,7 @@ TEST(UciPositionChecks, FenTextsAcceptedAndRefused) {
     EXPECT_EQ(start.fen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     EXPECT_TRUE(start.notes.empty());
     EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/8/4K3 b").fen, "4k3/8/8/8/8/8/8/4K3 b - -");  // short forms
+    EXPECT_EQ(CheckFen("4k3/8/8/8/8/8/8/4K3\tb - -\r\n").fen, "4k3/8/8/8/8/8/8/4K3 b - -");  // any blanks
     // A genuine en-passant square stays.
     EXPECT_EQ(CheckFen("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1").fen, "4k3/8/8/8/3pP3/8/8/4K3 b - e3");
 

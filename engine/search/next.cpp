@@ -83,6 +83,7 @@ int CaptureScore(Move move) {
 
 template <int Side>
 Move NextStagedMove(int ply) {
+    using enum Stage;
     PlyRecord& record = SearchStack[ply];
     const int start = MoveStart(ply);
     switch (record.PickerStage) {
@@ -149,6 +150,7 @@ Move NextStagedMove(int ply) {
 
 template <int Side>
 Move NextEvasion(int ply) {
+    using enum Stage;
     PlyRecord& record = SearchStack[ply];
     const int start = MoveStart(ply);
     if (record.PickerStage == StageHashMove) {

@@ -7,17 +7,6 @@
 
 namespace zarn {
 
-// Picker stages (PickerStage of a ply).
-inline constexpr int StageHashMove = 0;
-inline constexpr int StageGenerateCaptures = 1;
-inline constexpr int StageGoodCaptures = 2;
-inline constexpr int StageKiller1 = 3;
-inline constexpr int StageKiller2 = 4;
-inline constexpr int StageGenerateQuiets = 5;
-inline constexpr int StageHistory = 6;
-inline constexpr int StageRemaining = 7;
-inline constexpr int StageEvasions = 8;
-
 // Quiet moves taken in history order before the rest come unsorted.
 inline constexpr int HistoryPicks = 4;
 
@@ -40,7 +29,7 @@ Move NextStagedMove(int ply);
 template <int Side>
 inline Move NextMove(int ply) {
     PlyRecord& record = SearchStack[ply];
-    if (record.PickerStage == StageRemaining) return NextRemainingMove(record, MoveStart(ply));
+    if (record.PickerStage == Stage::StageRemaining) return NextRemainingMove(record, MoveStart(ply));
     return NextStagedMove<Side>(ply);
 }
 // The next evasion of a node in check, hash move first, then by capture score.

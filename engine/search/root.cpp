@@ -183,7 +183,7 @@ int RootSearch(int side) {
     if (count == 0) return 1;
     if (count == 1) {
         // Only one move: a short search finds its score and variation.
-        Limits.LimitMode = LimitFixedDepth;
+        Limits.LimitMode = LimitKind::FixedDepth;
         Limits.LimitDepth = 5;
     }
 

@@ -278,7 +278,7 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     const int threatExtension = threat ? Options.ThreatExtensions : 0;
 
     int best = -MateScore;
-    record.PickerStage = StageHashMove;
+    record.PickerStage = Stage::StageHashMove;
     for (;;) {
         const Move move = inCheck ? NextEvasion<Side>(ply) : NextMove<Side>(ply);
         if (move == 0) break;

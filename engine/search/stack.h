@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/board/types.h"
+#include "engine/search/picker_stage.h"
 
 namespace zarn {
 
@@ -16,7 +17,7 @@ struct alignas(64) PlyRecord {
     Move BestMove = 0;
     std::int32_t EpSquareAfter = 0;  // en-passant square after this ply's move, 0 for none
     std::int32_t MoveEnd = 0;        // end of this ply's moves; MoveStart(p) = MoveEnd(p - 1)
-    std::int32_t PickerStage = 0;
+    Stage PickerStage = Stage::StageHashMove;
     std::int32_t QuietPass = 0;
     std::int32_t RecaptureExtended = 0;
     std::int32_t SideInCheck = 0;

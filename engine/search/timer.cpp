@@ -32,24 +32,24 @@ std::int64_t BlitzBase() { return Limits.LimitTimeMs / std::max(Options.BlitzPla
 }  // namespace
 
 void SetTimeControl(int moves, int seconds) {
-    Limits.LimitMode = LimitTimeControl;
+    Limits.LimitMode = LimitKind::TimeControl;
     Limits.LimitMovesToGo = std::max(moves, 1);  // no moves to go would divide by zero
     Limits.LimitTimeMs = Milliseconds(seconds);
 }
 
 void SetBlitz(int seconds, int incrementSeconds) {
-    Limits.LimitMode = LimitBlitz;
+    Limits.LimitMode = LimitKind::Blitz;
     Limits.LimitMovesToGo = 0;
     Limits.LimitTimeMs = Milliseconds(seconds);
     Limits.LimitIncrementMs = Milliseconds(incrementSeconds);
 }
 
 void SetFixedDepth(int plies) {
-    Limits.LimitMode = LimitFixedDepth;
+    Limits.LimitMode = LimitKind::FixedDepth;
     Limits.LimitDepth = plies;
 }
 
-void SetInfinite() { Limits.LimitMode = LimitInfinite; }
+void SetInfinite() { Limits.LimitMode = LimitKind::Infinite; }
 
 void PonderHit() {
     Pondering.store(0, std::memory_order_relaxed);
@@ -76,25 +76,25 @@ int ShouldStop(int depth, int ply) {
     const std::int64_t p = PonderElapsedMs.load(std::memory_order_relaxed);
 
     if (ply != 1) {
-        if (Limits.LimitMode == LimitTimeControl) {
+        if (Limits.LimitMode == LimitKind::TimeControl) {
             const std::int64_t a = TimeControlAllotment();
             if (100 * e >= 400 * a) return 1;
             return Limits.LimitTimeMs - e - 1000 <= (a / 2) * (std::max(Limits.LimitMovesToGo, 1) - 1) ? 1 : 0;
         }
-        if (Limits.LimitMode == LimitBlitz) return 100 * e >= 600 * BlitzBase() ? 1 : 0;
+        if (Limits.LimitMode == LimitKind::Blitz) return 100 * e >= 600 * BlitzBase() ? 1 : 0;
         return 0;
     }
 
     std::int64_t a = 0;
     switch (Limits.LimitMode) {
-        case LimitTimeControl:
+        case LimitKind::TimeControl:
             a = TimeControlAllotment();
             break;
-        case LimitBlitz:
+        case LimitKind::Blitz:
             a = BlitzBase() + Limits.LimitIncrementMs;
             if (e > Limits.LimitTimeMs) return 1;
             break;
-        case LimitFixedDepth:
+        case LimitKind::FixedDepth:
             return depth / 60 > Limits.LimitDepth ? 1 : 0;
         default:
             return 0;

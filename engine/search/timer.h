@@ -6,13 +6,12 @@
 
 namespace zarn {
 
-inline constexpr int LimitInfinite = 0;
-inline constexpr int LimitFixedDepth = 3;
-inline constexpr int LimitBlitz = 5;
-inline constexpr int LimitTimeControl = 6;
+// How an analysis is limited (the LimitMode of SearchLimits): until stopped, by depth, by a base time
+// plus an increment, or by a number of moves in a time.
+enum class LimitKind : std::int32_t { Infinite = 0, FixedDepth = 3, Blitz = 5, TimeControl = 6 };
 
 struct SearchLimits {
-    std::int32_t LimitMode = LimitInfinite;
+    LimitKind LimitMode = LimitKind::Infinite;
     std::int32_t LimitTimeMs = 0;
     std::int32_t LimitIncrementMs = 0;
     std::int32_t LimitMovesToGo = 0;

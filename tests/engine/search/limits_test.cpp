@@ -105,7 +105,7 @@ TEST_F(ShouldStopTest, FixedDepthAndInfinite) {
     EXPECT_EQ(At(1'000'000, 300, 1), 0);
     EXPECT_EQ(At(1'000'000, 900, 4), 0);  // depth only counts at the root
     ZarnSetInfinite();
-    EXPECT_EQ(Limits.LimitMode, LimitInfinite);
+    EXPECT_EQ(Limits.LimitMode, LimitKind::Infinite);
     EXPECT_EQ(Limits.LimitDepth, 5);
     EXPECT_EQ(At(100'000'000, 1860, 1), 0);
     EXPECT_EQ(At(100'000'000, 1860, 7), 0);
@@ -145,7 +145,7 @@ TEST_F(AnalysisLimitTest, SingleLegalMoveSearchesFivePlies) {
     ZarnSetDepth(2);
     testing::SetFen("7k/R7/5K2/8/8/8/8/8 b - -");
     EXPECT_EQ(ZarnAnalyse(0), 0);
-    EXPECT_EQ(Limits.LimitMode, LimitFixedDepth);
+    EXPECT_EQ(Limits.LimitMode, LimitKind::FixedDepth);
     EXPECT_EQ(Limits.LimitDepth, 5);
     EXPECT_EQ(testing::DeepestReportedDepth(), 5);
     EXPECT_EQ(testing::FirstMoveOf(testing::LastExactLine().text), "h8g8");

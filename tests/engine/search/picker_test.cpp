@@ -27,7 +27,7 @@ protected:
         testing::SetFen(fen);
         ClearHistory();
         PlyRecord& record = SearchStack[1];
-        record.PickerStage = StageHashMove;
+        record.PickerStage = Stage::StageHashMove;
         record.HashMove = hash;
         record.Killer1 = killer1;
         record.Killer2 = killer2;

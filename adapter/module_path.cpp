@@ -54,8 +54,6 @@ std::size_t ModuleTailOffset(std::string_view path) {
     return 0;
 }
 
-std::string_view ModuleTail(std::string_view path) { return path.substr(ModuleTailOffset(path)); }
-
 std::string_view EngineDirectory(std::string_view path) { return path.substr(0, ModuleTailOffset(path)); }
 
 char* EngineLibraryPath(std::string_view path, char* out, std::size_t outSize) {

@@ -11,12 +11,10 @@ inline constexpr std::size_t MaxModulePath = 510;
 // The plug-in's own full path as recorded at load, in its original case (at most 510 characters).
 std::string_view ModulePath();
 
-// Offset in path of the part below the engines directory: after the last "engines" component (any
-// case, "/" or "\" around it), else after the last separator, else 0.
+// Offset in path of the module tail, the part below the engines directory (possibly with
+// subdirectories, "sub/Zarn.eng"): after the last "engines" component (any case, "/" or "\" around
+// it), else after the last separator, else 0.
 std::size_t ModuleTailOffset(std::string_view path);
-
-// The part of the path below the engines directory, possibly with subdirectories ("sub/Zarn.eng").
-std::string_view ModuleTail(std::string_view path);
 
 // The path with the tail cut off, so that it ends in a separator.
 std::string_view EngineDirectory(std::string_view path);

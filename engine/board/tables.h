@@ -8,9 +8,7 @@
 
 namespace zarn {
 
-// Constant coordinate data.
-extern const int SquareFile[64];
-extern const int SquareRank[64];
+// Constant colour data.
 extern const int DarkSquare[64];
 
 // Square masks in the plain and the three rotated orders.

@@ -65,14 +65,6 @@ inline Bitboard PieceAttacks(int square) {
     else return KingAttacks[square];
 }
 
-template <int Kind>
-inline Bitboard PieceSet(const SideRecord& side) {
-    if constexpr (Kind == Knight) return side.Knights;
-    else if constexpr (Kind == Bishop) return side.Bishops;
-    else if constexpr (Kind == Rook) return side.Rooks;
-    else return side.Queens;
-}
-
 // Captures onto the targets, the captured kind read from the mailbox.
 inline void AddCaptures(MoveWriter& out, Move base, Bitboard targets) {
     while (targets) {

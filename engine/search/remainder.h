@@ -18,8 +18,6 @@ public:
 #endif
     }
 
-    constexpr std::uint64_t Divisor() const { return divisor_; }
-
     constexpr std::uint64_t Of(std::uint64_t value) const {
 #if defined(__SIZEOF_INT128__)
         if (divisor_ > 1) {

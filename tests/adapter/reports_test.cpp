@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -143,18 +144,20 @@ TEST(AdapterReportsWithoutEngine, TextIsDroppedWhenNoRingExists) {
     EXPECT_TRUE(recorder.Codes().empty());
 }
 
-// An analysis that reports until the engine is told to stop, then tries three more reports.
+// An analysis that reports until the engine is told to stop (for 20 s at most), then tries three more
+// reports.
 std::atomic<bool> stopSeen{false};
 StagedPlugin* stopping = nullptr;
 
 int ReportUntilStopped(const ReportCallbacks* c, int) {
     c->ShowDepth(4, 0);
     const ProbeStopFlagFn stopFlag = stopping->ProbeStopFlag();
-    for (int nodes = 1; stopFlag() == 0; ++nodes) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (int nodes = 1; stopFlag() == 0 && std::chrono::steady_clock::now() < giveUp; ++nodes) {
         c->ShowNodes(nodes, 0, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    stopSeen = true;
+    stopSeen = stopFlag() != 0;
     c->ShowDepth(9, 0);
     c->ShowNodes(-1, 0, 0);
     c->ShowMainline("e2e4 ", 10);

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/interface/zarn.h"
+#include "tests/wait_until.h"
 
 namespace zarn::testing {
 
@@ -23,11 +25,18 @@ inline std::vector<ReportCall>& Calls() {
     return calls;
 }
 
+// The current-move reports so far; unlike Calls(), readable from another thread during an analysis.
+inline std::atomic<int>& CurrentMoveReports() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
 extern "C" {
 inline void RecordNodes(int nodes, int b, int c) { Calls().push_back({ReportCall::Nodes, nodes, b + c, {}}); }
 inline void RecordDepth(int depth, int b) { Calls().push_back({ReportCall::Depth, depth, b, {}}); }
 inline void RecordMove(const char* move, int index, int count) {
     Calls().push_back({ReportCall::Move, index, count, move});
+    ++CurrentMoveReports();
 }
 inline void RecordMainline(const char* line, int score) { Calls().push_back({ReportCall::Mainline, score, 0, line}); }
 inline void RecordText(const char* text) { Calls().push_back({ReportCall::Text, 0, 0, text}); }
@@ -39,6 +48,7 @@ inline const ReportCallbacks RecordingCallbacks = {24, RecordNodes, RecordDepth,
 inline void StartEngine(int hashKb = 4096) {
     ASSERT_GT(ZarnInit(&RecordingCallbacks, "", hashKb), 0);
     Calls().clear();
+    CurrentMoveReports() = 0;
 }
 
 inline void SetFen(const std::string& fen) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "engine/interface/options.h"
@@ -15,8 +14,14 @@
 namespace zarn {
 namespace {
 
-std::int64_t fakeNow = 0;
-std::int64_t FakeClock() { return fakeNow; }
+// The engine's clock in these tests: it stands where the test puts it and counts its readings. The
+// analysis thread reads it while the test thread moves it.
+std::atomic<std::int64_t> fakeNow{0};
+std::atomic<int> clockReadings{0};
+std::int64_t FakeClock() {
+    ++clockReadings;
+    return fakeNow;
+}
 
 class ShouldStopTest : public ::testing::Test {
 protected:
@@ -174,35 +179,64 @@ TEST_F(AnalysisLimitTest, NoLegalMoveReturnsOneWithoutReports) {
     EXPECT_TRUE(testing::Calls().empty());
 }
 
-TEST_F(AnalysisLimitTest, StopFromAnotherThreadEndsAnInfiniteAnalysis) {
+// Analyses in a thread of their own on the test's clock. The clock's first reading is the start of
+// the analysis, after which a stop is no longer forgotten; every wait has a limit.
+class ThreadedAnalysisTest : public AnalysisLimitTest {
+protected:
+    void SetUp() override {
+        AnalysisLimitTest::SetUp();
+        fakeNow = 0;
+        SetClock(&FakeClock);
+        testing::SetFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -");
+    }
+    void TearDown() override {
+        if (analysis_.joinable()) {
+            ZarnStopAnalyse();
+            analysis_.join();
+        }
+        SetClock(nullptr);
+        AnalysisLimitTest::TearDown();
+    }
+
+    void Start(int ponder) {
+        clockReadings = 0;
+        analysis_ = std::thread([this, ponder] {
+            ZarnAnalyse(ponder);
+            done_ = true;
+        });
+        ASSERT_TRUE(testing::WaitUntil([] { return clockReadings > 0; })) << "the analysis did not start";
+    }
+    // Waits for the analysis to end; a failure, when it does not, stops and joins it.
+    void ExpectEnd(const char* cause) {
+        const bool ended = testing::WaitUntil([this] { return done_.load(); });
+        EXPECT_TRUE(ended) << cause << " did not end the analysis";
+        if (!ended) ZarnStopAnalyse();
+        analysis_.join();
+    }
+
+    std::thread analysis_;
+    std::atomic<bool> done_{false};
+};
+
+TEST_F(ThreadedAnalysisTest, StopFromAnotherThreadEndsAnInfiniteAnalysis) {
     ZarnSetInfinite();
-    testing::SetFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -");
-    std::atomic<bool> done{false};
-    std::thread analysis([&] {
-        ZarnAnalyse(0);
-        done = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(done);
-    const auto stopAt = std::chrono::steady_clock::now();
+    Start(0);
+    EXPECT_FALSE(done_);
     ZarnStopAnalyse();
-    analysis.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopAt, std::chrono::seconds(2));
+    ExpectEnd("the stop");
 }
 
-TEST_F(AnalysisLimitTest, PonderingIgnoresTheClockUntilThePonderHit) {
+TEST_F(ThreadedAnalysisTest, PonderingIgnoresTheClockUntilThePonderHit) {
     ZarnSetTime(1, 1);  // one second for the move
-    testing::SetFen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -");
-    std::atomic<bool> done{false};
-    std::thread analysis([&] {
-        ZarnAnalyse(1);
-        done = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_FALSE(done);  // a second has passed, but pondering knows no limit
-    ZarnPonderingOff();  // the clock starts now; the reserve rule ends the search at once
-    analysis.join();
-    EXPECT_TRUE(done);
+    Start(1);
+    // An hour passes. Root moves are reported once a second is up, each after the time check before it:
+    // the second report shows that a check saw the hour and let the search go on.
+    fakeNow = 3'600'000;
+    EXPECT_TRUE(testing::WaitUntil([this] { return testing::CurrentMoveReports() >= 2 || done_; }));
+    EXPECT_FALSE(done_) << "pondering stopped by the clock";
+    EXPECT_GE(testing::CurrentMoveReports(), 2);
+    ZarnPonderingOff();  // the clock starts now; the reserve rule of a one-second move ends the search at once
+    ExpectEnd("the ponder hit");
 }
 
 }  // namespace

@@ -354,13 +354,16 @@ void UciSession::RunSearch(bool ponder) {
 void UciSession::WatchSearch() {
     std::unique_lock lock(stateMutex_);
     while (!engineDone_ && !stopRequested_) {
-        const std::int64_t now = clock_.NowMs();
-        if (deadlineMs_ != NoDeadline && now >= deadlineMs_) {
-            stopRequested_ = true;
-            break;
-        }
+        // The clock is read only while a deadline is pending.
         std::int64_t pause = 20;
-        if (deadlineMs_ != NoDeadline) pause = std::clamp<std::int64_t>(deadlineMs_ - now, 1, 5);
+        if (deadlineMs_ != NoDeadline) {
+            const std::int64_t now = clock_.NowMs();
+            if (now >= deadlineMs_) {
+                stopRequested_ = true;
+                break;
+            }
+            pause = std::clamp<std::int64_t>(deadlineMs_ - now, 1, 5);
+        }
         stateChanged_.wait_for(lock, std::chrono::milliseconds(pause));
     }
     StopAnalysisUntilEnded(lock, stateChanged_, [this] { return engineDone_; }, NoStopLimit);

@@ -1,9 +1,11 @@
 // Drives a UciSession from a test: commands go in through HandleLine, answers are collected line by
-// line from any thread and can be awaited.
+// line from any thread and can be awaited. Timing claims are made on a clock the test controls.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "cli/uci/session.h"
+#include "engine/search/timer.h"
+#include "tests/wait_until.h"
 
 namespace zarn::cli::testing {
 
@@ -39,6 +43,17 @@ public:
             return false;
         });
         return found;
+    }
+
+    // Waits until count lines from index `from` on satisfy the test; false on timeout.
+    bool WaitForCount(const std::function<bool(const std::string&)>& test, int count, std::chrono::milliseconds timeout,
+                      std::size_t from = 0) {
+        std::unique_lock lock(mutex_);
+        return added_.wait_for(lock, timeout, [&] {
+            int found = 0;
+            for (std::size_t i = from; i < lines_.size(); ++i) found += test(lines_[i]) ? 1 : 0;
+            return found >= count;
+        });
     }
 
 protected:
@@ -71,6 +86,44 @@ private:
 
 inline bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+using zarn::testing::WaitUntil;
+
+// A clock that a busy machine cannot hurry: time passes only when the session reads it, by a fixed
+// step a reading (none: only when the test moves it on), so a search gets as much of it as on an idle
+// machine. While it lives, the engine's time management reads the same time, without moving it.
+class TestClock final : public UciClock {
+public:
+    explicit TestClock(std::int64_t stepMs) : step_(stepMs) {
+        active_ = this;
+        SetClock(&EngineReading);
+    }
+    ~TestClock() override {
+        SetClock(nullptr);
+        active_ = nullptr;
+    }
+    TestClock(const TestClock&) = delete;
+    TestClock& operator=(const TestClock&) = delete;
+
+    std::int64_t NowMs() override { return now_.fetch_add(step_) + step_; }
+    // The time now, without a step.
+    std::int64_t Peek() const { return now_; }
+    void Advance(std::int64_t ms) { now_ += ms; }
+    // How often the engine has read the clock; its first reading starts its analysis.
+    int EngineReadings() const { return engineReadings_; }
+
+private:
+    static std::int64_t EngineReading() {
+        TestClock& clock = *active_.load();
+        ++clock.engineReadings_;
+        return clock.Peek();
+    }
+
+    static inline std::atomic<TestClock*> active_{nullptr};
+    const std::int64_t step_;
+    std::atomic<std::int64_t> now_{0};
+    std::atomic<int> engineReadings_{0};
+};
+
 // A session with a small hash table whose output is collected.
 class SessionHarness {
 public:
@@ -90,6 +143,12 @@ public:
         const int index = collector_.WaitFor([&](const std::string& line) { return StartsWith(line, prefix); },
                                              timeout, mark_);
         return index < 0 ? std::string() : collector_.Lines()[static_cast<std::size_t>(index)];
+    }
+
+    // Waits until count lines since the last Send contain text; false when they did not come in time.
+    bool AwaitLinesWith(std::string_view text, int count, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        return collector_.WaitForCount([&](const std::string& line) { return line.find(text) != std::string::npos; },
+                                       count, timeout, mark_);
     }
 
     // Lines since the last Send.

@@ -116,7 +116,7 @@ private:
 
 TEST(Polyglot, PlaysAGameOverXboard) {
     const std::string polyglot = FindPolyglot();
-    ASSERT_NE(polyglot, "") << "polyglot is not installed: run tools/install-deps";
+    if (polyglot.empty()) GTEST_SKIP() << "polyglot is not installed (tools/install-deps --test installs it)";
     const std::filesystem::path program = ZARN_PROGRAM;
     const std::filesystem::path home = std::filesystem::temp_directory_path() / ("zarn-polyglot-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);

@@ -78,14 +78,19 @@ struct LineRole {
     bool quiet = false;
 };
 
+// The caller's report (from five plies on) and the program's own (at every depth).
 void ReportBound(int score, int depth, int kind, LineRole role) {
-    if (!role.quiet) ReportPv(score, depth, kind);
+    if (role.quiet) return;
+    ReportPv(score, depth, kind);
+    ReportRootResult(kind, score, depth);
 }
 
 // Ply 1's variation holds the line's new exact result.
 void NewExactResult(int score, int depth, LineRole role) {
     if (role.primary) RecordBestLine(score, depth);
-    if (!role.quiet) ReportPv(score, depth, ReportExact);
+    if (role.quiet) return;
+    ReportPv(score, depth, ReportExact);
+    ReportRootResult(ReportExact, score, depth);
 }
 
 // One line of an iteration over the root moves from index first on; the line's best move ends up at
@@ -205,6 +210,7 @@ int RootSearch(int side) {
             FinishRootLines(lines, depth);
             for (int k = 0; k < lines; ++k) windows[k].alpha = ReportedRootLine(k).Score;
         }
+        if (!FinishIteration(depth)) return 0;
 
         for (int k = 0; k < lines; ++k) {
             LineWindow& window = windows[k];

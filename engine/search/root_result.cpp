@@ -14,6 +14,9 @@ RootLine pendingLines[MaxRootLines];
 RootLine reportedLines[MaxRootLines];
 int lineCount = 1;
 RootLinesListener linesListener = nullptr;
+RootResultListener resultListener = nullptr;
+IterationListener iterationListener = nullptr;
+RootLine resultLine;
 
 void CopyRootPv(RootLine& line, int score, int depth) {
     line.Score = score;
@@ -36,6 +39,10 @@ void SetRootLinesListener(RootLinesListener listener) { linesListener = listener
 
 const RootLine& ReportedRootLine(int k) { return reportedLines[std::clamp(k, 0, MaxRootLines - 1)]; }
 
+void SetRootResultListener(RootResultListener listener) { resultListener = listener; }
+
+void SetIterationListener(IterationListener listener) { iterationListener = listener; }
+
 void ClearRootResults() {
     bestLine.Moves[0] = 0;
     bestLine.Score = 0;
@@ -45,6 +52,14 @@ void ClearRootResults() {
 void RecordBestLine(int score, int depth) { CopyRootPv(bestLine, score, depth); }
 
 void RecordRootLine(int k, int score, int depth) { CopyRootPv(pendingLines[k], score, depth); }
+
+void ReportRootResult(int kind, int score, int depth) {
+    if (!resultListener) return;
+    CopyRootPv(resultLine, score, depth);
+    resultListener(kind, resultLine);
+}
+
+bool FinishIteration(int depth) { return !iterationListener || iterationListener(depth / OnePly); }
 
 void FinishRootLines(int count, int depth) {
     // A later line may come out better than an earlier one when the table changed in between. An

@@ -30,12 +30,28 @@ void SetRootLinesListener(RootLinesListener listener);
 // Line k (0 best) of the last completed iteration of a multi-line analysis.
 const RootLine& ReportedRootLine(int k);
 
+// Told of every result of an ordinary (one-line) analysis at every depth, also below the depth from
+// which variations are reported, while the search waits at its root: kind ReportExact with the new
+// best line, ReportFailHigh or ReportFailLow with the one move and the bound as its score.
+using RootResultListener = void (*)(int kind, const RootLine& line);
+void SetRootResultListener(RootResultListener listener);
+
+// Told after every completed iteration (depth in plies), while the search waits at its root; false
+// ends the analysis there.
+using IterationListener = bool (*)(int depth);
+void SetIterationListener(IterationListener listener);
+
 // Kept by the root search.
 void ClearRootResults();
 // The variation of ply 1 becomes the best line, with its score and iteration depth (1/60 ply).
 void RecordBestLine(int score, int depth);
 // The variation of ply 1 becomes line k (0-based) of the iteration under way.
 void RecordRootLine(int k, int score, int depth);
+// The variation of ply 1 with its score and kind goes to the result listener.
+void ReportRootResult(int kind, int score, int depth);
+// The iteration of this depth (1/60 ply) is complete: false when the iteration listener ends the
+// analysis.
+bool FinishIteration(int depth);
 // The iteration's count lines are complete: they are put best first, the root moves in front of the
 // move list follow that order, ply 1's variation and the best line become the first, and the
 // listener is told.

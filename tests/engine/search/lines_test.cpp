@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "engine/board/keys.h"
 #include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/extra_limits.h"
 #include "engine/search/root_result.h"
 #include "engine/search/search.h"
+#include "engine/search/table_line.h"
 #include "engine/search/timer.h"
 #include "tests/engine/search/harness.h"
 
@@ -31,9 +33,34 @@ protected:
         SetClock(nullptr);
         SetExtraLimits({});
         SetRootLineCount(1);
+        SetRootResultListener(nullptr);
+        SetRootLinesListener(nullptr);
+        SetIterationListener(nullptr);
         ZarnQuit();
     }
 };
+
+// Lines continued from the table while the search waits at its root: how many got longer, and how
+// many lost a move of their own.
+int longerLines = 0;
+int changedLines = 0;
+
+void ContinueCopy(const RootLine& line) {
+    RootLine full = line;
+    ExtendLineFromTable(full);
+    int i = 0;
+    for (; line.Moves[i] != 0; ++i)
+        if (full.Moves[i] != line.Moves[i]) ++changedLines;
+    if (full.Moves[i] != 0) ++longerLines;
+}
+void ContinueResult(int, const RootLine& line) { ContinueCopy(line); }
+void ContinueLines(int, int count) {
+    for (int k = 0; k < count; ++k) ContinueCopy(ReportedRootLine(k));
+}
+bool ContinueAtIteration(int) {
+    ContinueCopy(BestRootLine());
+    return true;
+}
 
 TEST_F(SearchLinesTest, NodeBudgetEndsTheSearchWithinTheStatedOvershoot) {
     for (std::uint64_t budget : {1ull, 50ull, 1000ull, 123457ull, 600000ull}) {
@@ -74,6 +101,32 @@ TEST_F(SearchLinesTest, MateLimitEndsTheSearchOnceTheMateIsFound) {
 // A clock that stands still: no second ever passes, so no analysis reports its root moves, which it
 // does only after the first second (and so at points that depend on the machine's speed).
 std::int64_t StandingClock() { return 0; }
+
+TEST_F(SearchLinesTest, LinesContinuedFromTheTableLeaveTheSearchAsItWas) {
+    SetClock(&StandingClock);
+    const auto run = [](int lines, bool continued) {
+        // The same keys as the other run: each start-up otherwise draws new ones.
+        KeyGeneratorState = 1;
+        testing::StartEngine();
+        SetRootLineCount(lines);
+        SetRootResultListener(continued ? ContinueResult : nullptr);
+        SetRootLinesListener(continued ? ContinueLines : nullptr);
+        SetIterationListener(continued ? ContinueAtIteration : nullptr);
+        // The second search finds the table of the first and takes many scores from it.
+        testing::AnalyseToDepth(Middlegame, 4);
+        testing::AnalyseToDepth(Middlegame, 6);
+        std::vector<std::string> reports;
+        for (const testing::ReportCall& call : testing::Calls())
+            reports.push_back(std::to_string(call.kind) + " " + std::to_string(call.first) + " " + call.text);
+        return std::make_pair(reports, NodeCount);
+    };
+    for (int lines : {1, 3}) {
+        const auto plain = run(lines, false);
+        EXPECT_EQ(run(lines, true), plain) << lines << " lines";
+    }
+    EXPECT_GT(longerLines, 10);
+    EXPECT_EQ(changedLines, 0);
+}
 
 TEST_F(SearchLinesTest, OneLineIsTheOrdinaryAnalysis) {
     SetClock(&StandingClock);

@@ -1,6 +1,7 @@
 // zarn analyse: searches one position and prints the progress in readable lines, the final result and
 // the best move. Scores are the side to move's. An infinite analysis ends on a line or the end of
-// standard input; SIGINT and SIGTERM end any analysis with the best move found so far.
+// standard input; SIGINT and SIGTERM end any analysis with the best move found so far, and a proven
+// mate any other.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,6 +25,7 @@
 #include "cli/uci/limits.h"
 #include "cli/uci/position.h"
 #include "cli/uci/report.h"
+#include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/root_result.h"
 #include "engine/search/search.h"
@@ -79,70 +81,106 @@ std::string MoveListText(const std::vector<std::string>& moves) {
     return text;
 }
 
-// Prints one line per variation report.
+// Prints the search's results from depth 1 on, each only when it changes what the last line showed
+// (the score, the move or the line: a deeper search that confirms them adds nothing), the lines
+// continued from the table. A proven mate may end the analysis.
 class ProgressPrinter final : public ReportListener {
 public:
-    explicit ProgressPrinter(std::int64_t startMs) : startMs_(startMs) {}
+    ProgressPrinter(std::int64_t startMs, bool stopAtProvenMate)
+        : startMs_(startMs), stopAtProvenMate_(stopAtProvenMate) {}
 
-    void OnDepth(int depth) override { depth_ = depth; }
+    void OnDepth(int) override {}
     void OnNodes(int nodes) override { nodes_.Extend(nodes); }
     void OnCurrentMove(const char*, int, int) override {}
-    void OnMainline(const char* text, int score) override {
-        Mainline line = ParseMainline(text);
-        if (line.moves.empty()) return;
-        std::string scoreText = ReadableScoreText(ScoreFromEngine(score));
-        if (line.bound == LineBound::Lower) scoreText = ">=" + scoreText;
-        if (line.bound == LineBound::Upper) scoreText = "<=" + scoreText;
-        PrintLine(depth_, scoreText, line.moves);
-        if (line.bound == LineBound::Exact) {
-            exactDepth_ = depth_;
-            exact_ = std::move(line.moves);
+
+    void OnResult(int kind, const RootLine& line) override {
+        nodes_.Extend(static_cast<int>(NodeCount));
+        const std::string scoreText = ReadableScoreText(ScoreFromEngine(line.Score));
+        if (kind != ReportExact) {
+            PrintIfNew(line.Depth, (kind == ReportFailHigh ? ">=" : "<=") + scoreText, LineMoves(line));
+            return;
         }
+        best_ = line;
+        shown_ = FullLine(line);
+        proven_ = MateProven(line);
+        PrintIfNew(line.Depth, scoreText, LineMoves(shown_));
     }
 
-    // A multi-line analysis: every line of the iteration, best first.
+    // A multi-line analysis: every line of the iteration, best first, when any of them changed.
     void OnLines(int depth, int count) override {
         nodes_.Extend(static_cast<int>(NodeCount));
-        const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
-        const std::uint64_t nodes = nodes_.Current();
+        std::vector<Shown> lines;
+        proven_ = true;
         for (int k = 0; k < count; ++k) {
-            std::vector<std::string> moves = LineMoves(ReportedRootLine(k));
-            std::printf("depth %2d  line %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, k + 1,
-                        ReadableScoreText(ScoreFromEngine(ReportedRootLine(k).Score)).c_str(),
-                        static_cast<unsigned long long>(nodes),
-                        static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
-                        static_cast<double>(elapsed) / 1000.0, MoveListText(moves).c_str());
+            const RootLine& line = ReportedRootLine(k);
+            const RootLine full = FullLine(line);
+            lines.push_back({depth, ReadableScoreText(ScoreFromEngine(line.Score)), LineMoves(full)});
+            proven_ = proven_ && MateProven(line);
             if (k == 0) {
-                exactDepth_ = depth;
-                exact_ = std::move(moves);
+                best_ = line;
+                shown_ = full;
             }
         }
+        const auto same = [](const Shown& a, const Shown& b) { return a.score == b.score && a.moves == b.moves; };
+        if (std::ranges::equal(lines, lastLines_, same)) return;
+        const std::int64_t elapsed = Elapsed();
+        const std::uint64_t nodes = nodes_.Current();
+        for (int k = 0; k < count; ++k)
+            std::printf("depth %2d  line %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, k + 1,
+                        lines[k].score.c_str(), static_cast<unsigned long long>(nodes),
+                        static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
+                        static_cast<double>(elapsed) / 1000.0, MoveListText(lines[k].moves).c_str());
         std::fflush(stdout);
+        last_ = lines[0];
+        lastLines_ = std::move(lines);
     }
 
-    // The line of the search's final result, unless it was the last exact line printed.
-    void PrintFinal(int depth, int score, const std::vector<std::string>& moves, int engineNodes) {
-        nodes_.Extend(engineNodes);
-        if (depth == exactDepth_ && moves == exact_) return;
-        PrintLine(depth, ReadableScoreText(ScoreFromEngine(score)), moves);
+    // Without --infinite a proven mate is the final answer.
+    bool OnIteration(int) override { return !(stopAtProvenMate_ && proven_); }
+
+    // Prints the search's final result at the depth it reached, unless the last line showed it, and
+    // returns its moves.
+    std::vector<std::string> PrintFinal(const RootLine& final) {
+        nodes_.Extend(static_cast<int>(NodeCount));
+        const std::vector<std::string> moves = LineMoves(SameResult(final, best_) ? shown_ : FullLine(final));
+        const std::string scoreText = ReadableScoreText(ScoreFromEngine(final.Score));
+        if (final.Depth != last_.depth || scoreText != last_.score || moves != last_.moves)
+            Print(final.Depth, scoreText, moves);
+        return moves;
     }
 
 private:
-    void PrintLine(int depth, const std::string& scoreText, const std::vector<std::string>& moves) {
-        const std::int64_t elapsed = std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_);
+    struct Shown {
+        int depth = 0;
+        std::string score;
+        std::vector<std::string> moves;
+    };
+
+    std::int64_t Elapsed() const { return std::max<std::int64_t>(0, platform::ElapsedMilliseconds() - startMs_); }
+
+    void PrintIfNew(int depth, const std::string& scoreText, const std::vector<std::string>& moves) {
+        if (scoreText != last_.score || moves != last_.moves) Print(depth, scoreText, moves);
+    }
+
+    void Print(int depth, const std::string& scoreText, const std::vector<std::string>& moves) {
+        const std::int64_t elapsed = Elapsed();
         const std::uint64_t nodes = nodes_.Current();
         std::printf("depth %2d  score %-12s  nodes %12llu  nps %9llu  time %7.2f s  pv %s\n", depth, scoreText.c_str(),
                     static_cast<unsigned long long>(nodes),
                     static_cast<unsigned long long>(NodesPerSecond(nodes, elapsed)),
                     static_cast<double>(elapsed) / 1000.0, MoveListText(moves).c_str());
         std::fflush(stdout);
+        last_ = {depth, scoreText, moves};
     }
 
     std::int64_t startMs_;
-    int depth_ = 0;
+    bool stopAtProvenMate_;
     NodeCounter nodes_;
-    int exactDepth_ = 0;
-    std::vector<std::string> exact_;
+    RootLine best_;   // the last exact result as the search recorded it
+    RootLine shown_;  // and as printed
+    bool proven_ = false;
+    Shown last_;
+    std::vector<Shown> lastLines_;
 };
 
 std::string RangeError(std::string_view option, std::int64_t maximum, const char* text) {
@@ -269,7 +307,7 @@ int RunAnalyse(std::span<char* const> args) {
         ZarnSetInfinite();
 
     SetRootLineCount(arguments.lines);
-    ProgressPrinter printer(platform::ElapsedMilliseconds());
+    ProgressPrinter printer(platform::ElapsedMilliseconds(), !arguments.infinite);
     SetReportListener(&printer);
     const int result = SearchUntilStopped(arguments);
     SetReportListener(nullptr);
@@ -277,9 +315,8 @@ int RunAnalyse(std::span<char* const> args) {
     if (result == 1) {
         std::printf("No legal move: the side to move is %s.\n", "checkmated or stalemated");
     } else {
-        const RootLine& final = BestRootLine();
-        const std::vector<std::string> moves = LineMoves(final);
-        if (!moves.empty()) printer.PrintFinal(final.Depth, final.Score, moves, static_cast<int>(NodeCount));
+        const std::vector<std::string> moves =
+            BestRootLine().Moves[0] != 0 ? printer.PrintFinal(BestRootLine()) : std::vector<std::string>{};
         const std::string best = !moves.empty() ? moves.front() : FallbackMove();
         std::printf("best move %s", best.c_str());
         if (moves.size() > 1) std::printf(" (expected reply %s)", moves[1].c_str());

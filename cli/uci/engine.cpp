@@ -25,15 +25,22 @@ void ZARN_CALL ForwardMove(const char* move, int index, int count) {
         listener->OnCurrentMove(move ? move : "", index, count);
 }
 
-void ZARN_CALL ForwardMainline(const char* line, int score) {
-    if (ReportListener* listener = currentListener.load(std::memory_order_acquire))
-        listener->OnMainline(line ? line : "", score);
-}
+// The root search tells the program of the same results, at every depth and with the whole line.
+void ZARN_CALL IgnoreMainline(const char*, int) {}
 
 void ZARN_CALL IgnoreText(const char*) {}
 
+void ForwardResult(int kind, const RootLine& line) {
+    if (ReportListener* listener = currentListener.load(std::memory_order_acquire)) listener->OnResult(kind, line);
+}
+
 void ForwardLines(int depth, int count) {
     if (ReportListener* listener = currentListener.load(std::memory_order_acquire)) listener->OnLines(depth, count);
+}
+
+bool ForwardIteration(int depth) {
+    ReportListener* listener = currentListener.load(std::memory_order_acquire);
+    return !listener || listener->OnIteration(depth);
 }
 
 const ReportCallbacks forwardingCallbacks = {
@@ -41,7 +48,7 @@ const ReportCallbacks forwardingCallbacks = {
     ForwardNodes,
     ForwardDepth,
     ForwardMove,
-    ForwardMainline,
+    IgnoreMainline,
     IgnoreText,
 };
 
@@ -54,7 +61,9 @@ int StartEngine(int hashMb) {
     if (hashMb < 1) hashMb = 1;
     if (hashMb > 1024) hashMb = 1024;
     const int granted = ZarnInit(&forwardingCallbacks, "", hashMb * 1024);
+    SetRootResultListener(ForwardResult);
     SetRootLinesListener(ForwardLines);
+    SetIterationListener(ForwardIteration);
     engineStarted = granted >= 0;
     return granted;
 }

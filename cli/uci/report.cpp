@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/text/words.h"
 #include "engine/board/types.h"
 #include "engine/interface/report.h"
 #include "engine/search/stack.h"
+#include "engine/search/table_line.h"
 
 namespace zarn::cli {
 
@@ -52,22 +52,36 @@ std::string ReadableScoreText(const ReportedScore& score) {
     return text;
 }
 
-Mainline ParseMainline(std::string_view text) {
-    Mainline line;
-    for (std::string_view word : SplitWords(text)) {
-        if (word.back() == '!' || word.back() == '?') {
-            line.bound = word.back() == '!' ? LineBound::Lower : LineBound::Upper;
-            word.remove_suffix(1);
-        }
-        if (!word.empty()) line.moves.push_back(LowerCaseMove(word));
-    }
-    return line;
-}
-
 std::vector<std::string> LineMoves(const RootLine& line) {
     std::vector<std::string> moves;
     for (int i = 0; i < MaxPly && line.Moves[i] != 0; ++i) moves.push_back(CoordinateMove(line.Moves[i]));
     return moves;
+}
+
+RootLine FullLine(const RootLine& line) {
+    RootLine full = line;
+    ExtendLineFromTable(full);
+    return full;
+}
+
+bool SameResult(const RootLine& a, const RootLine& b) {
+    if (a.Score != b.Score || a.Depth != b.Depth) return false;
+    for (int i = 0; i < MaxPly; ++i) {
+        if (a.Moves[i] != b.Moves[i]) return false;
+        if (a.Moves[i] == 0) return true;
+    }
+    return true;
+}
+
+bool MateProven(const RootLine& line) {
+    // Extensions and table hits can bring a mate into view before the iteration depth reaches its
+    // length, while a shorter mate may still lie beyond that depth. Once the depth covers the mate
+    // (the winner's last move, or for the side being mated the opponent's), every shorter mate lay
+    // within the depth of this or an earlier iteration.
+    const ReportedScore score = ScoreFromEngine(line.Score);
+    if (!score.mate || line.Moves[0] == 0) return false;
+    const int moves = std::abs(score.value);
+    return line.Depth >= (score.value > 0 ? 2 * moves - 1 : 2 * moves);
 }
 
 std::string LowerCaseMove(std::string_view move) {

@@ -1,5 +1,6 @@
 // Turning the engine's raw reports into what the program prints: node counts past 32 bits, scores
-// in centipawns or moves to mate, and variations in lower-case coordinate moves.
+// in centipawns or moves to mate, variations in lower-case coordinate moves continued from the table,
+// and whether a mate is proven.
 #pragma once
 
 #include <cstdint>
@@ -36,18 +37,17 @@ std::string UciScoreText(const ReportedScore& score);
 // "+0.23" or "mate in 3" / "mated in 3".
 std::string ReadableScoreText(const ReportedScore& score);
 
-enum class LineBound { Exact, Lower, Upper };
-
-struct Mainline {
-    LineBound bound = LineBound::Exact;
-    std::vector<std::string> moves;
-};
-// Reads the engine's variation text: moves each followed by a space for an exact score, or one move
-// followed by "!" (the score is a lower bound) or "?" (an upper bound).
-Mainline ParseMainline(std::string_view text);
-
 // The moves of a root line of the engine in lower-case coordinate notation.
 std::vector<std::string> LineMoves(const RootLine& line);
+
+// The line continued from the table where the search cut it short, up to its depth: only while the
+// search waits at its root or once it has ended.
+RootLine FullLine(const RootLine& line);
+// The same score, depth and moves.
+bool SameResult(const RootLine& a, const RootLine& b);
+// The line's score is a mate at a distance its depth covers: a mate in n moves from 2n - 1 plies on,
+// mated in n from 2n plies on.
+bool MateProven(const RootLine& line);
 
 // A move in coordinate notation with its promotion letter in lower case (e7e8Q gives e7e8q).
 std::string LowerCaseMove(std::string_view move);

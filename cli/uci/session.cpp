@@ -12,6 +12,7 @@
 #include "cli/text/words.h"
 #include "cli/uci/analysis_stop.h"
 #include "cli/uci/echo.h"
+#include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
 #include "engine/search/hash_fill.h"
 #include "engine/search/root_result.h"
@@ -270,6 +271,7 @@ void UciSession::HandleGo(const Words& words) {
     depth_ = 0;
     nodes_.Reset();
     exactReported_ = false;
+    bestShown_.Moves[0] = 0;
     {
         std::lock_guard lock(stateMutex_);
         searching_ = true;
@@ -336,8 +338,11 @@ bool UciSession::Searching() {
 
 void UciSession::RunSearch(bool ponder) {
     const int result = ZarnAnalyse(ponder ? 1 : 0);
-    // A search too short for the engine's own reports still shows what it found.
-    if (result == 0 && !exactReported_ && BestRootLine().Moves[0] != 0) SendFinalLine();
+    // A result found after the last line shown (a multi-line search stopped within an iteration) is
+    // shown before it is played.
+    const RootLine& best = BestRootLine();
+    if (result == 0 && best.Moves[0] != 0 && (!exactReported_ || !SameResult(best, bestReported_)))
+        ShowBestLine(best.Depth, 0, best);
     {
         std::unique_lock lock(stateMutex_);
         engineDone_ = true;
@@ -372,7 +377,7 @@ void UciSession::WatchSearch() {
 std::string UciSession::ChooseBestMove(int analyseResult) {
     if (analyseResult == 1) return "0000";
     // The search's best line so far; without one (stopped during the first root move) a legal move.
-    const std::vector<std::string> best = LineMoves(BestRootLine());
+    const std::vector<std::string> best = LineMoves(bestShown_);
     if (best.empty()) return FallbackMove();
     std::string text = best[0];
     if (best.size() > 1) text += " ponder " + best[1];
@@ -410,10 +415,15 @@ void UciSession::SendLine(int depth, int multiPv, const RootLine& line) {
     exactReported_ = true;
 }
 
-void UciSession::SendFinalLine() { SendLine(BestRootLine().Depth, 0, BestRootLine()); }
+void UciSession::ShowBestLine(int depth, int multiPv, const RootLine& line) {
+    bestReported_ = line;
+    bestShown_ = FullLine(line);
+    SendLine(depth, multiPv, bestShown_);
+}
 
 void UciSession::OnLines(int depth, int count) {
-    for (int k = 0; k < count; ++k) SendLine(depth, k + 1, ReportedRootLine(k));
+    ShowBestLine(depth, 1, ReportedRootLine(0));
+    for (int k = 1; k < count; ++k) SendLine(depth, k + 1, FullLine(ReportedRootLine(k)));
 }
 
 void UciSession::OnDepth(int depth) { depth_ = depth; }
@@ -425,17 +435,18 @@ void UciSession::OnCurrentMove(const char* move, int index, int) {
          std::to_string(index) + ProgressFields());
 }
 
-void UciSession::OnMainline(const char* text, int score) {
-    Mainline line = ParseMainline(text);
-    if (line.moves.empty()) return;
-    std::string info = "info depth " + std::to_string(depth_) + SelectiveDepthField(depth_) + " score " +
-                       UciScoreText(ScoreFromEngine(score));
-    if (line.bound == LineBound::Lower) info += " lowerbound";
-    if (line.bound == LineBound::Upper) info += " upperbound";
-    info += ProgressFields() + HashFullField() + " pv";
-    for (const std::string& move : line.moves) info += ' ' + move;
+void UciSession::OnResult(int kind, const RootLine& line) {
+    if (kind == ReportExact) {
+        ShowBestLine(line.Depth, 0, line);
+        return;
+    }
+    nodes_.Extend(static_cast<int>(NodeCount));
+    std::string info = "info depth " + std::to_string(line.Depth) + SelectiveDepthField(line.Depth) + " score " +
+                       UciScoreText(ScoreFromEngine(line.Score)) +
+                       (kind == ReportFailHigh ? " lowerbound" : " upperbound") + ProgressFields() + HashFullField() +
+                       " pv";
+    for (const std::string& move : LineMoves(line)) info += ' ' + move;
     Send(info);
-    if (line.bound == LineBound::Exact) exactReported_ = true;
 }
 
 }  // namespace zarn::cli

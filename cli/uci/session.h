@@ -76,14 +76,15 @@ private:
     void OnDepth(int depth) override;
     void OnNodes(int nodes) override;
     void OnCurrentMove(const char* move, int index, int count) override;
-    void OnMainline(const char* line, int score) override;
+    void OnResult(int kind, const RootLine& line) override;
     void OnLines(int depth, int count) override;
     std::string ProgressFields();
     std::string SelectiveDepthField(int depth);
     std::string HashFullField();
-    // An info line of a whole root line; multiPv 0 leaves the multipv field out.
+    // An info line of a root line; multiPv 0 leaves the multipv field out.
     void SendLine(int depth, int multiPv, const RootLine& line);
-    void SendFinalLine();
+    // The best line as the search recorded it (line) and as shown, continued from the table.
+    void ShowBestLine(int depth, int multiPv, const RootLine& line);
 
     std::ostream& out_;
     std::mutex outMutex_;
@@ -114,6 +115,8 @@ private:
     int depth_ = 0;
     NodeCounter nodes_;
     bool exactReported_ = false;  // an info line with an exact score went out
+    RootLine bestReported_;       // the last best line shown, as the search recorded it
+    RootLine bestShown_;          // and as shown, the source of bestmove and ponder
 };
 
 }  // namespace zarn::cli

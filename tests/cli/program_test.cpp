@@ -23,9 +23,10 @@ Outcome RunProgram(const std::string& arguments) { return RunCommand(ZARN_PROGRA
 
 bool OneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
 
-// Starts `zarn analyse --infinite` with its input held open, waits for its header, then sends `signal`
-// (0: closes the input instead) and collects the rest. Every wait is limited to 20 s.
-Outcome InterruptAnalysis(int signal) {
+// Starts `zarn analyse --infinite` (and the arguments) with its input held open, waits for its header,
+// then sends `signal` (0: closes the input instead; -1: nothing, the analysis ends by itself) and
+// collects the rest. Every wait is limited to 20 s.
+Outcome InterruptAnalysis(int signal, const char* fen = nullptr) {
     Outcome outcome;
     int input[2], output[2];
     if (pipe(input) != 0 || pipe(output) != 0) return outcome;
@@ -36,6 +37,7 @@ Outcome InterruptAnalysis(int signal) {
         dup2(output[1], 2);
         close(input[1]);
         close(output[0]);
+        if (fen) execl(ZARN_PROGRAM, ZARN_PROGRAM, "analyse", "--infinite", "--fen", fen, static_cast<char*>(nullptr));
         execl(ZARN_PROGRAM, ZARN_PROGRAM, "analyse", "--infinite", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -47,7 +49,7 @@ Outcome InterruptAnalysis(int signal) {
         if (!sent && outcome.output.find("point of view") != std::string::npos) {
             usleep(200000);  // a moment of search, so that there is a best move to report
             if (signal == 0) close(input[1]);
-            else kill(child, signal);
+            else if (signal > 0) kill(child, signal);
             sent = true;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -70,15 +72,24 @@ Outcome InterruptAnalysis(int signal) {
     return outcome;
 }
 
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 TEST(ZarnProgram, AnalyseReportsProgressAndTheBestMove) {
+    // A mate in one is proven at depth 1, which ends the analysis at once.
     const Outcome mate = RunProgram("analyse --fen '6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1' --depth 6");
     EXPECT_EQ(mate.exitCode, 0) << mate.output;
-    EXPECT_NE(mate.output.find("depth  6  score mate in 1"), std::string::npos) << mate.output;
+    EXPECT_NE(mate.output.find("\ndepth  1  score mate in 1     "), std::string::npos) << mate.output;
     EXPECT_NE(mate.output.find("pv a1a8"), std::string::npos) << mate.output;
+    EXPECT_EQ(mate.output.find("\ndepth  2 "), std::string::npos) << mate.output;
     EXPECT_NE(mate.output.find("\nbest move a1a8\n"), std::string::npos) << mate.output;
 
     const Outcome opening = RunProgram("analyse --moves 'e2e4 e7e5' --movetime 300");
     EXPECT_EQ(opening.exitCode, 0) << opening.output;
+    EXPECT_NE(opening.output.find("\ndepth  1  score "), std::string::npos) << opening.output;
     EXPECT_NE(opening.output.find(" nodes "), std::string::npos) << opening.output;
     EXPECT_NE(opening.output.find(" nps "), std::string::npos) << opening.output;
     EXPECT_NE(opening.output.find("best move "), std::string::npos) << opening.output;
@@ -87,18 +98,38 @@ TEST(ZarnProgram, AnalyseReportsProgressAndTheBestMove) {
     EXPECT_EQ(stalemate.exitCode, 0);
     EXPECT_NE(stalemate.output.find("No legal move"), std::string::npos) << stalemate.output;
 
-    // Below the depth the engine reports, the final result still shows its score and line, for Black
-    // here, from Black's point of view.
+    // Below the depth the engine reports too, the results show their score and line, for Black here,
+    // from Black's point of view; the last is the move played.
     const Outcome shallow = RunProgram("analyse --fen '4k3/8/8/3q4/8/8/8/4K3 b - - 0 1' --depth 4");
     EXPECT_EQ(shallow.exitCode, 0);
     EXPECT_NE(shallow.output.find("\nScores from the side to move's point of view (Black)\n"), std::string::npos)
         << shallow.output;
     EXPECT_NE(shallow.output.find("\ndepth  4  score +"), std::string::npos) << shallow.output;
-    const std::size_t pv = shallow.output.find(" pv ");
+    const std::size_t pv = shallow.output.rfind(" pv ");
     const std::size_t best = shallow.output.find("\nbest move ");
     ASSERT_NE(pv, std::string::npos) << shallow.output;
     ASSERT_NE(best, std::string::npos) << shallow.output;
     EXPECT_EQ(shallow.output.substr(pv + 4, 4), shallow.output.substr(best + 11, 4)) << shallow.output;
+}
+
+TEST(ZarnProgram, AnalysisPrintsOnlyChangesAndEndsOnceAMateIsProven) {
+    // An infinite analysis goes on to the deepest iteration; the mate shows once, and once more as
+    // the final result at that depth.
+    const Outcome infinite = InterruptAnalysis(-1, "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    EXPECT_EQ(infinite.exitCode, 0) << infinite.output;
+    EXPECT_EQ(Count(infinite.output, "score mate in 1 "), 2u) << infinite.output;
+    EXPECT_NE(infinite.output.find("\ndepth 31  score mate in 1 "), std::string::npos) << infinite.output;
+    // The side to move is mated in one: proven at depth 2, when the mating reply lies within the search.
+    const Outcome mated = RunProgram("analyse --fen 'k7/8/1K6/8/8/8/8/7R b - -' --depth 20");
+    EXPECT_NE(mated.output.find("\ndepth  2  score mated in 1 "), std::string::npos) << mated.output;
+    EXPECT_EQ(mated.output.find("\ndepth  3 "), std::string::npos) << mated.output;
+    EXPECT_NE(mated.output.find("\nbest move a8b8 (expected reply h1h8)\n"), std::string::npos) << mated.output;
+    // The check extension shows a mate in three at depth 3, before a search of five plies could have
+    // found every shorter one: the analysis goes on and finds the mate in two at depth 4.
+    const Outcome shorter = RunProgram("analyse --fen '7k/8/5K2/8/8/8/8/R7 w - -' --depth 20");
+    EXPECT_NE(shorter.output.find("\ndepth  3  score mate in 3 "), std::string::npos) << shorter.output;
+    EXPECT_NE(shorter.output.find("\ndepth  4  score mate in 2 "), std::string::npos) << shorter.output;
+    EXPECT_EQ(shorter.output.find("\ndepth  5 "), std::string::npos) << shorter.output;
 }
 
 TEST(ZarnProgram, InfiniteAnalysisEndsOnEndOfInputAndOnSignalsWithTheBestMove) {

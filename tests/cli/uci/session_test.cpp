@@ -453,20 +453,25 @@ TEST(UciSession, NodesAndMateLimitsEndTheSearchByThemselves) {
 
 TEST(UciSession, BestmoveIsTheSearchsOwnChoiceAndComesWithItsLine) {
     SessionHarness harness;
-    // Three plies are below the engine's own reports: the final result is still shown and played.
+    // Below the five plies of the engine's own reports the program reports every depth from 1 on;
+    // the last line shown is played, its second move pondered.
     harness.Send("position startpos moves e2e4");
     harness.Send("go depth 3");
     const std::vector<std::string> best = Words(harness.Await("bestmove"));
     harness.Session().WaitForSearchEnd();
-    std::vector<std::string> infos;
-    for (const std::string& line : harness.Recent())
-        if (StartsWith(line, "info ")) infos.push_back(line);
-    ASSERT_EQ(infos.size(), 1u);
+    std::vector<std::string> infos, depths;
+    for (const std::string& line : harness.Recent()) {
+        if (!StartsWith(line, "info ")) continue;
+        infos.push_back(line);
+        const std::string depth = FieldAfter(line, "depth");
+        if (depths.empty() || depths.back() != depth) depths.push_back(depth);
+    }
+    EXPECT_EQ(depths, (std::vector<std::string>{"1", "2", "3"}));
+    const std::string& last = infos.back();
     for (const char* field : {"depth", "seldepth", "score", "nodes", "hashfull", "pv"})
-        EXPECT_NE(FieldAfter(infos[0], field), "") << field << " in " << infos[0];
-    EXPECT_EQ(FieldAfter(infos[0], "depth"), "3");
-    const std::vector<std::string> pv = PvOf(infos[0]);
-    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, pv)) << infos[0];
+        EXPECT_NE(FieldAfter(last, field), "") << field << " in " << last;
+    const std::vector<std::string> pv = PvOf(last);
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, pv)) << last;
     ASSERT_EQ(best.size(), 4u);
     EXPECT_EQ(best[1], pv.at(0));
     EXPECT_EQ(best[3], pv.at(1));
@@ -525,6 +530,39 @@ TEST(UciSession, MultiPvReportsDistinctLinesBestFirst) {
     for (const std::string& line : harness.Recent())
         if (StartsWith(line, "info depth")) fields.push_back(FieldAfter(line, "depth") + FieldAfter(line, "multipv"));
     EXPECT_EQ(fields, (std::vector<std::string>{"11", "12", "21", "22"}));
+}
+
+TEST(UciSession, LinesTheTableCutShortAreShownWholeAndBestmoveCarriesPonder) {
+    SessionHarness harness;
+    // Every search of a game finds the table of the ones before and takes many scores from it; the
+    // lines shown go on from the table where the search's own stopped, with one line and with four.
+    std::string moves;
+    int cut = 0;
+    for (int ply = 0; ply < 20; ++ply) {
+        if (ply == 10) harness.Send("setoption name MultiPV value 4");
+        harness.Send("position startpos moves" + moves);
+        harness.Send("go depth 6");
+        const std::vector<std::string> best = Words(harness.Await("bestmove"));
+        harness.Session().WaitForSearchEnd();
+        ASSERT_EQ(best.size(), 4u) << "after" << moves;
+        EXPECT_EQ(best[2], "ponder");
+        if (ply >= 10) {
+            std::vector<std::vector<std::string>> lines;
+            for (const std::string& line : harness.Recent())
+                if (StartsWith(line, "info depth 6 ") && FieldAfter(line, "multipv") != "") lines.push_back(PvOf(line));
+            ASSERT_EQ(lines.size(), 4u) << "after" << moves;
+            PositionRecord position;
+            position.moves = Words(moves);
+            for (std::size_t k = 0; k < lines.size(); ++k) {
+                const std::size_t recorded = LineMoves(ReportedRootLine(static_cast<int>(k))).size();
+                cut += recorded < 6;
+                EXPECT_GE(lines[k].size(), std::max<std::size_t>(recorded, 6)) << "after" << moves;
+                EXPECT_TRUE(Playable(position, lines[k])) << "after" << moves;
+            }
+        }
+        moves += " " + best[1];
+    }
+    EXPECT_GE(cut, 3);
 }
 
 TEST(UciSession, MultiPvOneGivesTheOrdinaryReports) {

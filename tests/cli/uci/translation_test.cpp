@@ -47,19 +47,13 @@ TEST(UciReports, ScoresInCentipawnsOrMovesToMate) {
     }
 }
 
-TEST(UciReports, VariationTextsBecomeLowerCaseMovesWithTheirBound) {
-    Mainline exact = ParseMainline("e2e4 e7e5 g1f3 ");
-    EXPECT_EQ(exact.bound, LineBound::Exact);
-    EXPECT_EQ(exact.moves, (std::vector<std::string>{"e2e4", "e7e5", "g1f3"}));
-    Mainline promotion = ParseMainline("a7a8Q b2b1N ");
-    EXPECT_EQ(promotion.moves, (std::vector<std::string>{"a7a8q", "b2b1n"}));
-    Mainline high = ParseMainline("d2d4!");
-    EXPECT_EQ(high.bound, LineBound::Lower);
-    EXPECT_EQ(high.moves, std::vector<std::string>{"d2d4"});
-    Mainline low = ParseMainline("c7c8R?");
-    EXPECT_EQ(low.bound, LineBound::Upper);
-    EXPECT_EQ(low.moves, std::vector<std::string>{"c7c8r"});
-    EXPECT_TRUE(ParseMainline("").moves.empty());
+TEST(UciReports, RootLinesBecomeLowerCaseMoves) {
+    RootLine line;
+    line.Moves[0] = MakeMoveCode(E2, E4, Pawn);
+    line.Moves[1] = MakeMoveCode(A7, A8, Pawn, 0, Queen);
+    line.Moves[2] = MakeMoveCode(B2, B1, Pawn, 0, Knight);
+    EXPECT_EQ(LineMoves(line), (std::vector<std::string>{"e2e4", "a7a8q", "b2b1n"}));
+    EXPECT_TRUE(LineMoves(RootLine{}).empty());
 }
 
 GoRequest Parse(std::vector<std::string_view> words) {

@@ -10,6 +10,7 @@
 #include "cli/text/number.h"
 #include "cli/uci/report.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/root_result.h"
 #include "engine/search/search.h"
 
 namespace zarn::cli {
@@ -36,17 +37,6 @@ constexpr const char* BenchPositions[] = {
     "6k1/5p2/6p1/8/7p/8/6PP/6K1 b - -",
 };
 
-// The last exact variation of the current search.
-char lastLine[1024];
-int lastScore = 0;
-
-extern "C" void RememberMainline(const char* line, int score) {
-    const std::size_t length = std::strlen(line);
-    if (length == 0 || line[length - 1] != ' ') return;
-    std::snprintf(lastLine, sizeof lastLine, "%s", line);
-    lastScore = score;
-}
-
 int Fail(const char* message) {
     std::fprintf(stderr, "zarn bench: %s (usage: zarn bench [depth])\n", message);
     return 2;
@@ -66,11 +56,12 @@ int RunBench(std::span<char* const> args) {
         if (args.size() > 1) return Fail("too many arguments");
     }
 
-    const ReportCallbacks callbacks = {24, nullptr, nullptr, nullptr, RememberMainline, nullptr};
+    // The search's results are read from its best line: no report is needed.
+    const ReportCallbacks callbacks = {24, nullptr, nullptr, nullptr, nullptr, nullptr};
     if (ZarnInit(&callbacks, "", BenchHashKb) < 0) return Fail("not enough memory for the tables");
 
-    // Each line: the position's number, its nodes, the score of its last exact variation (centipawns or
-    // "mate N", negative when the side to move is mated) and that variation.
+    // Each line: the position's number, its nodes, the score of the search's best line as analyse
+    // shows it (pawns, or "mate in N" / "mated in N") and that line, continued from the table.
     std::printf("Scores from the side to move's point of view\n");
     std::uint64_t total = 0;
     const auto started = std::chrono::steady_clock::now();
@@ -80,13 +71,14 @@ int RunBench(std::span<char* const> args) {
         ZarnClearHashtable();
         ZarnSetPosition(fen.data());
         ZarnSetDepth(depth);
-        lastLine[0] = '\0';
-        lastScore = 0;
         ZarnAnalyse(0);
         total += NodeCount;
-        const ReportedScore score = ScoreFromEngine(lastScore);
-        const std::string scoreText = score.mate ? UciScoreText(score) : std::to_string(score.value);
-        std::printf("%2d  %10" PRIu32 " nodes  %6s  %s\n", ++number, NodeCount, scoreText.c_str(), lastLine);
+        // Read once the search has ended, the table cannot change the count.
+        const RootLine line = FullLine(BestRootLine());
+        std::string moves;
+        for (const std::string& move : LineMoves(line)) moves += (moves.empty() ? "" : " ") + move;
+        std::printf("%2d  %10" PRIu32 " nodes  %-11s  %s\n", ++number, NodeCount,
+                    ReadableScoreText(ScoreFromEngine(line.Score)).c_str(), moves.c_str());
     }
     const auto elapsed = std::chrono::steady_clock::now() - started;
     const auto microseconds = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "tests/cli/run_program.h"
@@ -182,11 +183,25 @@ TEST(ZarnProgram, EveryCommandChecksItsFenTheSameWay) {
     EXPECT_GT(std::stoi(eval.output.substr(value + 13)), 300) << eval.output;
 }
 
-TEST(ZarnProgram, BenchPrintsMatesInMoves) {
+TEST(ZarnProgram, BenchPrintsScoresAsAnalyseDoesWithTheirLinesAtEveryDepth) {
     const Outcome bench = RunProgram("bench 5");
     EXPECT_EQ(bench.exitCode, 0) << bench.output;
-    EXPECT_NE(bench.output.find(" nodes  mate 3  b1g6 "), std::string::npos) << bench.output;
-    EXPECT_NE(bench.output.find(" nodes  mate 2  d5f6 "), std::string::npos) << bench.output;
+    EXPECT_NE(bench.output.find(" nodes  mate in 3    b1g6 "), std::string::npos) << bench.output;
+    EXPECT_NE(bench.output.find(" nodes  mate in 2    d5f6 "), std::string::npos) << bench.output;
+    // Below the depth of the engine's own reports too: every position has its score and line.
+    const Outcome shallow = RunProgram("bench 2");
+    std::istringstream lines(shallow.output);
+    int positions = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string number, nodes, unit, score, move;
+        if (!(words >> number >> nodes >> unit >> score) || unit != "nodes") continue;
+        if (score == "mate" || score == "mated") words >> unit >> score;
+        else if (score.size() < 5 || (score[0] != '+' && score[0] != '-') || score[score.size() - 3] != '.') continue;
+        if (words >> move && move.size() == 4 && move[0] >= 'a' && move[0] <= 'h' && move[1] >= '1' && move[1] <= '8')
+            ++positions;
+    }
+    EXPECT_EQ(positions, 13) << shallow.output;
 }
 
 TEST(ZarnHost, RefusesBadArgumentsBeforeSearching) {

@@ -42,18 +42,25 @@ constexpr std::array Commands{
           "movestogo, movetime, depth, nodes, mate, infinite and ponder; searchmoves is accepted and not "
           "applied. nodes N ends the search within 256 nodes past N, mate N as soon as a mate in N moves or "
           "fewer is found; both combine with the other limits. Unknown or malformed go parameters are skipped "
-          "with an info string, and every go ends in bestmove, the search's best move so far, after at least "
-          "one info line with its score and variation. The search runs beside the input, so stop and quit are "
-          "answered at once; the program keeps its own deadline with a reserve for the exchange of messages. "
+          "with an info string. Every depth from 1 on is reported with its score and variation, which goes on "
+          "with the hash table's moves where the search cut it short, and every go ends in bestmove, the "
+          "search's best move so far, with the reply to ponder on when there is one. The search runs beside "
+          "the input, so stop and quit are answered at once; the program keeps its own deadline with a "
+          "reserve for the exchange of messages. "
           "Other malformed input is answered with an info string and changes nothing."},
     Entry{"analyse [--fen FEN] [--moves MOVES] [--depth N | --movetime MS | --infinite] [--multipv N]",
-          "Analyses one position and prints a line for every new principal variation (depth, score, nodes, "
-          "nodes per second, time, moves), then the best move and the expected reply. --fen sets the "
-          "position (the start position without it); --moves plays the moves of one argument, separated by "
-          "spaces, from there. The search ends at depth N, after MS milliseconds or, with --infinite, when "
-          "a line or the end of standard input arrives, or on Ctrl-C (SIGINT) or SIGTERM, printing the best "
-          "move found so far; without a limit it runs for 3 seconds. --multipv N reports the N best moves, "
-          "each with its own variation (1 by default)."},
+          "Analyses one position and prints its progress from depth 1 on (depth, score, nodes, nodes per "
+          "second, time, moves): a line whenever the score, the best move or its variation changes, a score "
+          "bound as >= or <= while a move is searched again, and at the end the result at the depth reached; "
+          "then the best move and the expected reply. --fen sets the position (the start position without "
+          "it); --moves plays the moves of one argument, separated by spaces, from there. The search ends at "
+          "depth N, after MS milliseconds or, with --infinite, when a line or the end of standard input "
+          "arrives, or on Ctrl-C (SIGINT) or SIGTERM, printing the best move found so far; without a limit it "
+          "runs for 3 seconds. Without --infinite it also ends once a mate is proven, when the depth covers "
+          "it: 2N-1 plies for a mate in N, 2N for mated in N. --multipv N reports the N best moves, each with "
+          "its own variation (1 by default), all of them again whenever one changes; a proven mate then ends "
+          "the analysis when every line has one. Variations that the search cut short where it took a score "
+          "from its hash table go on with the table's moves, up to the depth."},
     Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]",
           "Searches every position of each game's main line in the PGN file GAMES.pgn (- for standard input) "
           "for MS milliseconds (200 by default) or to depth N, and writes the games, with their tags, "
@@ -66,7 +73,8 @@ constexpr std::array Commands{
           "--help says more."},
     Entry{"bench [DEPTH | --positions]",
           "Searches 13 fixed positions to depth DEPTH (9 by default, 1 to 31) with 16 MB of hash and prints "
-          "the depth, the time, the nodes per second and, last, the nodes searched. The node count is the "
+          "for each its number, its nodes, its score as analyse shows it and its best line, then the depth, "
+          "the time, the nodes per second and, last, the nodes searched. The node count is the "
           "search's signature: at depth 9 it is 23799380 on every machine. --positions lists the positions "
           "as FEN text."},
     Entry{"eval [FEN | --bench [POSITIONS]]",

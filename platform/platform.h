@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // windows.h maps LoadLibrary onto LoadLibraryA or LoadLibraryW; the function below keeps its own name.
 #if defined(_WIN32) && defined(LoadLibrary)
@@ -38,5 +40,44 @@ void ZeroPages(void* block, std::size_t bytes);
 
 // Atomically stores value and returns the previous value.
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value);
+
+// Child processes (process_posix.cpp, process_windows.cpp), for work spread over several processes of
+// this program: the child's standard input and output are pipes to this process, its standard error is
+// this process's. One thread may read a child while another writes to it; EndChild may come from any
+// thread until WaitForChild has seen the child end.
+struct ChildProcess {
+    std::intptr_t process = -1;  // the process id, or the process handle
+    std::intptr_t input = -1;    // our end of the child's standard input
+    std::intptr_t output = -1;   // our end of the child's standard output
+};
+
+// The full path of the running program, empty when the system does not tell.
+std::string ExecutablePath();
+
+// Starts the program with the arguments (those after its name). False, with the reason, when it cannot.
+bool StartChild(const std::string& program, const std::vector<std::string>& arguments, ChildProcess& child,
+                std::string& reason);
+// Writes all the bytes to the child's standard input; false when the child no longer reads it.
+bool WriteToChild(ChildProcess& child, const char* data, std::size_t size);
+// Waits for output of the child and reads at most size bytes of it: the count, 0 at its end (the child
+// ended or closed it), -1 on a failure.
+std::ptrdiff_t ReadFromChild(ChildProcess& child, char* data, std::size_t size);
+// Closes the child's standard input: a child that reads it to its end then sees the end.
+void CloseChildInput(ChildProcess& child);
+// Ends the child at once (SIGKILL, TerminateProcess).
+void EndChild(ChildProcess& child);
+// Waits at most timeoutMs for the child to end. True when it has ended, with what ended it in ending
+// ("exit status 3", "signal 9"); the child is then gone and EndChild must not be called any more.
+bool WaitForChild(ChildProcess& child, int timeoutMs, std::string& ending);
+// Closes what is left of the child's pipes and handle (after WaitForChild returned true).
+void CloseChild(ChildProcess& child);
+
+// A write to a pipe whose reader has gone fails with an error instead of ending this process (POSIX:
+// SIGPIPE ignored; children get the default back). Nothing to do on Windows.
+void IgnoreBrokenPipes();
+// Standard input and output carry bytes unchanged (Windows: binary mode). Nothing to do on POSIX.
+void UseBinaryStandardStreams();
+// Asks the system to put the file's written data on its storage; false when it cannot.
+bool SyncFile(std::FILE* file);
 
 }  // namespace zarn::platform

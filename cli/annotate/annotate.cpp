@@ -1,9 +1,11 @@
 // zarn annotate: reads a PGN file, has the engine search every position of each game's main line, and
 // writes the games back with an evaluation after every move, judgement marks and better lines for the
-// moves that lose much against the engine's choice, and optionally an evaluation chart per game.
-#include <unistd.h>
-
+// moves that lose much against the engine's choice, and optionally an evaluation chart per game. The
+// games may be reviewed by several processes, one block of the input's games taken (--shard), and a
+// run cut short continued (--resume); the output is the same file in every case.
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,26 +16,31 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/command.h"
-#include "cli/annotate/eval_graph.h"
-#include "cli/annotate/game_analysis.h"
-#include "cli/pgn/game_position.h"
+#include "cli/annotate/game_review.h"
+#include "cli/annotate/resume.h"
+#include "cli/annotate/review_processes.h"
+#include "cli/annotate/review_progress.h"
 #include "cli/pgn/reader.h"
 #include "cli/pgn/replay.h"
 #include "cli/pgn/writer.h"
 #include "cli/uci/engine.h"
-#include "engine/interface/zarn.h"
+#include "platform/platform.h"
 
 namespace zarn::cli {
 namespace {
 
 constexpr std::int64_t DefaultMoveTimeMs = 200;
-constexpr int AnnotateHashMb = 64;
 constexpr std::int64_t MaxMoveTimeMs = 24 * 3600 * 1000;
 constexpr int MaxDepth = 31;
-constexpr std::string_view Usage = "GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]";
+constexpr std::int64_t MaxShards = 1000000;
+// Written games reach the storage (fsync) at most this often, and at the end.
+constexpr std::int64_t SyncIntervalMs = 1000;
+constexpr std::string_view Usage =
+    "GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn [--resume]] [--graph DIR] [--jobs N] [--shard K/N]";
 
 void PrintHelp() {
     std::printf(
@@ -48,15 +55,26 @@ void PrintHelp() {
         "  - an [Annotator] tag when the game has none.\n"
         "GAMES.pgn may be - for standard input.\n\n"
         "  --movetime MS  search each position for MS milliseconds (default %lld)\n"
-        "  --depth N      search each position to N plies instead (1 to 31)\n"
-        "  --output FILE  write the annotated games to FILE (never the input file itself)\n"
-        "  --graph DIR    write an SVG chart of the evaluation for each game to DIR/game-NNNN.svg\n\n"
+        "  --depth N      search each position to N plies instead (1 to %d)\n"
+        "  --output FILE  write the annotated games to FILE (never the input file itself); each game is\n"
+        "                 written whole before the next, so a run cut short leaves whole games\n"
+        "  --resume       continue the run that wrote --output: keep the games it holds when they are the\n"
+        "                 first games to review (a game written in part at its end is dropped), and\n"
+        "                 review the rest; refused, with the file unchanged, when they are not\n"
+        "  --graph DIR    write an SVG chart of the evaluation for each game to DIR/game-NNNN.svg\n"
+        "  --jobs N       review N games at a time in separate processes (default 1, 0: one per\n"
+        "                 processor, at most %d); the output is written in the input's order\n"
+        "  --shard K/N    review only the K-th of N equal blocks of the input's games (1 <= K <= N <= %lld),\n"
+        "                 for N machines each taking one; their outputs, joined in order, are one run's\n\n"
+        "Each game is reviewed by a freshly started engine, so at a fixed --depth the output is the same for\n"
+        "any --jobs and --shard. Games keep their numbers in the whole input in messages and chart names.\n"
         "A game that cannot be read or replayed is reported on standard error with its number, line and\n"
         "reason, copied through unchanged, and the next game is read. Progress is shown on standard error\n"
         "when it is a terminal. Exit status: 0 when every game was annotated, 1 when any game was copied\n"
-        "unchanged, 2 for bad arguments or an input or output that cannot be used.\n",
+        "unchanged, 2 for bad arguments or an input or output that cannot be used, 3 when a review process\n"
+        "ended without its game (the games before it are written: --resume goes on from there).\n",
         static_cast<int>(Usage.size()), Usage.data(), DubiousLoss, MistakeLoss, BlunderLoss, JudgedScoreBound,
-        static_cast<long long>(DefaultMoveTimeMs));
+        static_cast<long long>(DefaultMoveTimeMs), MaxDepth, MaxReviewProcesses, static_cast<long long>(MaxShards));
 }
 
 struct AnnotateArguments {
@@ -64,22 +82,36 @@ struct AnnotateArguments {
     std::string output;
     std::string graphDirectory;
     AnalysisLimit limit;
+    int jobs = 1;
+    std::int64_t shard = 1;
+    std::int64_t shards = 1;
+    bool resume = false;
+    bool worker = false;  // a review process of another run (not in the help)
     bool help = false;
 };
 
-bool ReadPositive(const char* text, std::int64_t& value) {
-    char* end = nullptr;
-    const long long number = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || number <= 0) return false;
-    value = number;
+bool ReadNumber(std::string_view text, std::int64_t& value) {
+    if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    value = std::strtoll(std::string(text).c_str(), nullptr, 10);
     return true;
+}
+
+bool ReadPositive(const char* text, std::int64_t& value) { return ReadNumber(text, value) && value > 0; }
+
+// "K/N" with 1 <= K <= N <= MaxShards.
+bool ReadShard(std::string_view text, AnnotateArguments& arguments) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return false;
+    return ReadNumber(text.substr(0, slash), arguments.shard) && ReadNumber(text.substr(slash + 1), arguments.shards) &&
+           arguments.shard >= 1 && arguments.shards <= MaxShards && arguments.shard <= arguments.shards;
 }
 
 std::string ReadArguments(std::span<char* const> args, AnnotateArguments& arguments) {
     int limits = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view option = args[i];
-        const bool takesValue = option == "--movetime" || option == "--depth" || option == "--output" || option == "--graph";
+        const bool takesValue = option == "--movetime" || option == "--depth" || option == "--output" || option == "--graph" ||
+                                option == "--jobs" || option == "--shard";
         if (takesValue && i + 1 >= args.size()) return std::string(option) + " needs a value";
         if (option == "--help" || option == "-h") {
             arguments.help = true;
@@ -97,6 +129,18 @@ std::string ReadArguments(std::span<char* const> args, AnnotateArguments& argume
             arguments.output = args[++i];
         } else if (option == "--graph") {
             arguments.graphDirectory = args[++i];
+        } else if (option == "--jobs") {
+            std::int64_t jobs = 0;
+            if (!ReadNumber(args[++i], jobs) || jobs > MaxReviewProcesses)
+                return "--jobs needs a number from 0 (one per processor) to " + std::to_string(MaxReviewProcesses);
+            arguments.jobs = static_cast<int>(jobs);
+        } else if (option == "--shard") {
+            if (!ReadShard(args[++i], arguments))
+                return "--shard needs K/N with 1 <= K <= N <= " + std::to_string(MaxShards) + " ('" + args[i] + "' is not)";
+        } else if (option == "--resume") {
+            arguments.resume = true;
+        } else if (option == "--worker") {
+            arguments.worker = true;
         } else if (!option.empty() && option[0] == '-' && option != "-") {
             return "unknown option '" + std::string(option) + "'";
         } else if (arguments.input.empty()) {
@@ -106,9 +150,15 @@ std::string ReadArguments(std::span<char* const> args, AnnotateArguments& argume
         }
     }
     if (arguments.help) return "";
-    if (arguments.input.empty()) return "no input file";
     if (limits > 1) return "give at most one of --movetime and --depth";
     if (limits == 0) arguments.limit.moveTimeMs = DefaultMoveTimeMs;
+    if (arguments.worker) return arguments.input.empty() ? "" : "a review process reads its games from standard input";
+    if (arguments.input.empty()) return "no input file";
+    if (arguments.resume && arguments.output.empty()) return "--resume needs --output, the file to continue";
+    if (arguments.jobs == 0) {
+        const unsigned processors = std::thread::hardware_concurrency();
+        arguments.jobs = processors == 0 ? 1 : static_cast<int>(std::min<unsigned>(processors, MaxReviewProcesses));
+    }
     if (arguments.output.empty() || arguments.input == "-") return "";
     std::error_code error;
     if (std::filesystem::exists(arguments.output, error) &&
@@ -133,126 +183,112 @@ bool ReadInput(const std::string& name, std::string& text) {
     return true;
 }
 
-std::string Clock(std::int64_t ms) {
-    const std::int64_t seconds = ms / 1000;
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    else
-        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
-    return text;
+// The games [first, last) of the K-th of N contiguous blocks; block sizes differ by one at most.
+struct GameBlock {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+GameBlock ShardBlock(std::size_t games, std::int64_t shard, std::int64_t shards) {
+    const auto edge = [&](std::int64_t k) {
+        return static_cast<std::size_t>(static_cast<std::uint64_t>(games) * static_cast<std::uint64_t>(k) /
+                                        static_cast<std::uint64_t>(shards));
+    };
+    return {edge(shard - 1), edge(shard)};
 }
 
-// Positions done of the total, time used and the time still expected, on one terminal line.
-class Progress {
-public:
-    Progress(std::size_t games, std::size_t positions)
-        : shown_(isatty(STDERR_FILENO) != 0), games_(games), positions_(positions), start_(Now()) {}
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
-    void Update(std::size_t game, std::size_t done) {
-        if (!shown_) return;
-        const std::int64_t now = Now();
-        if (done < positions_ && now - lastShown_ < 100) return;
-        lastShown_ = now;
-        const std::int64_t elapsed = now - start_;
-        std::string remaining = "?";
-        if (done > 0) remaining = Clock(static_cast<std::int64_t>(double(elapsed) * double(positions_ - done) / double(done)));
-        std::fprintf(stderr, "\rzarn annotate: game %zu/%zu, position %zu/%zu, elapsed %s, remaining %s   ", game, games_,
-                     done, positions_, Clock(elapsed).c_str(), remaining.c_str());
-        std::fflush(stderr);
-        onLine_ = true;
+// Where the annotated games go: each game written whole and flushed before the next, a file's data
+// put on its storage at most once a second and at the end.
+class GameSink {
+public:
+    explicit GameSink(std::FILE* file) : file_(file), isFile_(file != stdout) {}
+
+    bool Write(const std::string& text) {
+        if (failed_) return false;
+        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0) failed_ = true;
+        if (!failed_ && isFile_ && NowMs() - lastSync_ >= SyncIntervalMs) {
+            platform::SyncFile(file_);
+            lastSync_ = NowMs();
+        }
+        return !failed_;
     }
 
-    void Finish(std::size_t annotated, std::size_t refused) {
-        if (!shown_) return;
-        if (onLine_) std::fprintf(stderr, "\n");
-        std::fprintf(stderr, "zarn annotate: %zu games annotated, %zu copied unchanged, %zu positions in %s\n", annotated,
-                     refused, positions_, Clock(Now() - start_).c_str());
+    // Syncs and closes; false when any write failed.
+    bool Close() {
+        if (isFile_) {
+            if (!failed_) platform::SyncFile(file_);
+            failed_ = std::fclose(file_) != 0 || failed_;
+        } else {
+            failed_ = std::fflush(file_) != 0 || std::ferror(file_) != 0 || failed_;
+        }
+        return !failed_;
     }
 
 private:
-    static std::int64_t Now() {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-
-    bool shown_;
-    std::size_t games_;
-    std::size_t positions_;
-    std::int64_t start_;
-    std::int64_t lastShown_ = 0;
-    bool onLine_ = false;
+    std::FILE* file_;
+    bool isFile_;
+    bool failed_ = false;
+    std::int64_t lastSync_ = NowMs();
 };
 
-// Removes [%eval ...] from a comment, for a game annotated before; true when something is left.
-bool WithoutOldEvaluation(std::string& comment) {
-    for (std::size_t at; (at = comment.find("[%eval")) != std::string::npos;) {
-        const std::size_t close = comment.find(']', at);
-        comment.erase(at, close == std::string::npos ? std::string::npos : close - at + 1);
-    }
-    return comment.find_first_not_of(" \t\r\n") != std::string::npos;
-}
-
-std::string MoveLabel(const PgnGame& game, std::size_t ply, const std::string& san) {
-    const int afterStart = static_cast<int>(ply) + (game.firstSide == Black ? 1 : 0);
-    const int number = game.firstMoveNumber + afterStart / 2;
-    return std::to_string(number) + (afterStart % 2 == 0 ? ". " : "... ") + san;
-}
-
-std::string Tag(const PgnGame& game, const char* name) {
-    const std::string value = TagValue(game, name);
-    return value.empty() ? "?" : value;
-}
-
-// Searches every main-line position and writes the results into the game; returns the chart's points.
-std::vector<GraphPoint> AnnotateGame(PgnGame& game, const AnalysisLimit& limit, Progress& progress, std::size_t number,
-                                     std::size_t& done) {
-    ZarnClearHashtable();
-    const std::vector<Move> moves = MainLineMoves(game);
-    std::vector<PositionVerdict> verdicts;
-    for (std::size_t i = 0; i <= moves.size(); ++i) {
-        verdicts.push_back(AnalysePosition(game, std::vector<Move>(moves.begin(), moves.begin() + static_cast<std::ptrdiff_t>(i)), limit));
-        progress.Update(number, ++done);
-    }
-
-    std::vector<GraphPoint> points;
-    points.push_back({WhitePawns(verdicts[0]), 0, "", EvalText(verdicts[0])});
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        PgnMove& move = game.mainLine.moves[i];
-        std::vector<std::string> comments;
-        for (std::string& comment : move.comments)
-            if (WithoutOldEvaluation(comment)) comments.push_back(std::move(comment));
-        // A null move gets neither an evaluation nor a mark; the position after it is judged as any.
-        const bool pass = move.move == NullMove;
-        const std::string eval = EvalText(verdicts[i + 1]);
-        if (!eval.empty() && !pass) comments.insert(comments.begin(), "[%eval " + eval + "]");
-        move.comments = std::move(comments);
-
-        const int nag = pass ? 0 : NagForLoss(ExpectedLoss(verdicts[i], verdicts[i + 1], move.move));
-        if (nag != 0 && JudgementNag(move.nags) == 0) {
-            move.nags.push_back(nag);
-            PgnLine better;
-            for (const std::string& san : verdicts[i].sans) {
-                PgnMove step;
-                step.text = step.san = san;
-                better.moves.push_back(std::move(step));
-            }
-            if (!better.moves.empty()) {
-                better.moves.front().comments.push_back("[%eval " + EvalText(verdicts[i]) + "]");
-                move.variations.push_back(std::move(better));
+// Opens the output: a new file, or with --resume the kept part of an earlier run's file, which is
+// checked first (a mismatch refuses and changes nothing). Sets from to the first game of the block
+// still to review. Null with a message printed on failure.
+std::FILE* OpenOutput(const AnnotateArguments& arguments, std::string_view input, std::span<const PgnGame> block,
+                      std::size_t firstNumber, std::size_t& from) {
+    from = 0;
+    if (arguments.output.empty()) return stdout;
+    const char* name = arguments.output.c_str();
+    std::error_code error;
+    if (arguments.resume && std::filesystem::exists(arguments.output, error)) {
+        std::string earlier;
+        if (!ReadInput(arguments.output, earlier)) {
+            std::fprintf(stderr, "zarn annotate: cannot read '%s' to resume\n", name);
+            return nullptr;
+        }
+        const ResumePoint point = FindResumePoint(earlier, input, block, firstNumber);
+        if (!point.mismatch.empty()) {
+            std::fprintf(stderr, "zarn annotate: cannot resume '%s': %s; the file is left unchanged\n", name,
+                         point.mismatch.c_str());
+            return nullptr;
+        }
+        if (point.keptBytes < earlier.size()) {
+            std::filesystem::resize_file(arguments.output, point.keptBytes, error);
+            if (error) {
+                std::fprintf(stderr, "zarn annotate: cannot shorten '%s' to its whole games: %s\n", name, error.message().c_str());
+                return nullptr;
             }
         }
-        // The chart shows the judgement the file gives, the player's own mark where there was one.
-        points.push_back({WhitePawns(verdicts[i + 1]), JudgementNag(move.nags), MoveLabel(game, i, move.san),
-                          eval.empty() ? "mate" : eval});
+        from = point.games;
+        if (point.partialGame)
+            std::fprintf(stderr, "zarn annotate: dropped a game written in part at the end of '%s'\n", name);
+        if (from == block.size())
+            std::fprintf(stderr, "zarn annotate: '%s' holds all %zu games already\n", name, from);
+        else if (from > 0)
+            std::fprintf(stderr, "zarn annotate: '%s' holds the first %zu of %zu games; going on from game %zu\n", name, from,
+                         block.size(), firstNumber + from);
+        std::FILE* file = std::fopen(name, "ab");
+        if (!file) std::fprintf(stderr, "zarn annotate: cannot write '%s'\n", name);
+        return file;
     }
-    if (!moves.empty() && TagValue(game, "Annotator").empty()) game.tags.emplace_back("Annotator", ZarnGetVersion());
-    return points;
+    std::FILE* file = std::fopen(name, "wb");
+    if (!file) std::fprintf(stderr, "zarn annotate: cannot write '%s'\n", name);
+    return file;
 }
 
-std::string LimitText(const AnalysisLimit& limit) {
-    return limit.depth > 0 ? "depth " + std::to_string(limit.depth) : std::to_string(limit.moveTimeMs) + " ms a position";
+bool WriteChart(const std::string& directory, std::size_t number, const std::string& svg) {
+    char name[32];
+    std::snprintf(name, sizeof name, "game-%04zu.svg", number);
+    const std::filesystem::path path = std::filesystem::path(directory) / name;
+    std::ofstream file(path, std::ios::binary);
+    file << svg;
+    if (file.flush()) return true;
+    std::fprintf(stderr, "zarn annotate: cannot write '%s'\n", path.string().c_str());
+    return false;
 }
 
 int RunAnnotate(std::span<char* const> args) {
@@ -266,6 +302,7 @@ int RunAnnotate(std::span<char* const> args) {
         PrintHelp();
         return 0;
     }
+    if (arguments.worker) return RunReviewWorker(arguments.limit);
     std::string text;
     if (!ReadInput(arguments.input, text)) {
         std::fprintf(stderr, "zarn annotate: cannot read '%s'\n", arguments.input.c_str());
@@ -279,77 +316,101 @@ int RunAnnotate(std::span<char* const> args) {
             return 2;
         }
     }
-    FILE* out = stdout;
-    if (!arguments.output.empty()) {
-        out = std::fopen(arguments.output.c_str(), "wb");
-        if (!out) {
-            std::fprintf(stderr, "zarn annotate: cannot write '%s'\n", arguments.output.c_str());
-            return 2;
-        }
-    }
-    if (StartEngine(AnnotateHashMb) < 0) {
+    // This process's engine replays the games; each review starts an engine of its own.
+    if (StartEngine(1) < 0) {
         std::fprintf(stderr, "zarn annotate: the engine could not allocate its tables\n");
-        if (out != stdout) std::fclose(out);
         return 2;
     }
 
     std::vector<PgnGame> games = ReadPgn(text);
+    if (games.empty()) std::fprintf(stderr, "zarn annotate: no games in '%s'\n", arguments.input.c_str());
+    const GameBlock block = ShardBlock(games.size(), arguments.shard, arguments.shards);
+    if (!games.empty() && block.first == block.last)
+        std::fprintf(stderr, "zarn annotate: shard %lld/%lld holds none of the %zu games\n", static_cast<long long>(arguments.shard),
+                     static_cast<long long>(arguments.shards), games.size());
+    for (std::size_t i = block.first; i < block.last; ++i)
+        if (games[i].error.empty()) ReplayGame(games[i]);
+
+    std::size_t from = 0;
+    const std::span<const PgnGame> blockGames(games.data() + block.first, block.last - block.first);
+    std::FILE* out = OpenOutput(arguments, text, blockGames, block.first + 1, from);
+    if (!out) {
+        StopEngine();
+        return 2;
+    }
+    from += block.first;
+
+    // The games still to review: messages for the unusable ones, the others' texts as jobs.
+    std::vector<std::string_view> jobs;
+    std::vector<std::size_t> jobGame;
     std::size_t positions = 0;
-    std::size_t refused = 0;
-    for (std::size_t i = 0; i < games.size(); ++i) {
-        PgnGame& game = games[i];
-        if (game.error.empty()) ReplayGame(game);
+    for (std::size_t i = from; i < block.last; ++i) {
+        const PgnGame& game = games[i];
         if (!game.error.empty()) {
-            ++refused;
             std::fprintf(stderr, "zarn annotate: game %zu (line %d): %s; copied unchanged\n", i + 1, game.errorLine,
                          game.error.c_str());
-        } else {
-            positions += game.mainLine.moves.size() + 1;
-            for (const auto& [name, value] : game.tags)
-                if (value.size() > MaxTagValueBytes)
-                    std::fprintf(stderr, "zarn annotate: game %zu: the value of tag %s is cut to %zu bytes\n", i + 1,
-                                 name.c_str(), MaxTagValueBytes);
-        }
-    }
-    if (games.empty()) std::fprintf(stderr, "zarn annotate: no games in '%s'\n", arguments.input.c_str());
-
-    Progress progress(games.size(), positions);
-    std::size_t done = 0;
-    bool graphFailed = false;
-    for (std::size_t i = 0; i < games.size(); ++i) {
-        PgnGame& game = games[i];
-        if (!game.error.empty()) {
-            const std::string original = GameTextAsRead(text, game);
-            std::fwrite(original.data(), 1, original.size(), out);
-            std::fflush(out);
             continue;
         }
-        const std::vector<GraphPoint> points = AnnotateGame(game, arguments.limit, progress, i + 1, done);
-        const std::string pgn = WritePgn(game);
-        std::fwrite(pgn.data(), 1, pgn.size(), out);
-        std::fflush(out);
-        if (!arguments.graphDirectory.empty() && !game.mainLine.moves.empty()) {
-            char name[32];
-            std::snprintf(name, sizeof name, "game-%04zu.svg", i + 1);
-            const std::string title = Tag(game, "White") + " - " + Tag(game, "Black") + "  " + game.result;
-            const std::string subtitle =
-                GraphSubtitle(game, std::string("analysed by ") + ZarnGetVersion() + " at " + LimitText(arguments.limit));
-            const std::string svg = EvalGraphSvg(title, subtitle, points, game.firstMoveNumber, game.firstSide == White);
-            const std::filesystem::path path = std::filesystem::path(arguments.graphDirectory) / name;
-            std::ofstream file(path, std::ios::binary);
-            file << svg;
-            if (!file.flush()) {
-                std::fprintf(stderr, "zarn annotate: cannot write '%s'\n", path.string().c_str());
-                graphFailed = true;
-            }
-        }
+        positions += game.mainLine.moves.size() + 1;
+        for (const auto& [name, value] : game.tags)
+            if (value.size() > MaxTagValueBytes)
+                std::fprintf(stderr, "zarn annotate: game %zu: the value of tag %s is cut to %zu bytes\n", i + 1, name.c_str(),
+                             MaxTagValueBytes);
+        jobs.push_back(std::string_view(text).substr(game.begin, game.end - game.begin));
+        jobGame.push_back(i);
     }
-    progress.Finish(games.size() - refused, refused);
+
+    GameSink sink(out);
+    ReviewProgress progress(block.last - from, positions);
+    std::size_t written = from;  // games of the input written so far
+    std::size_t annotated = 0;
+    std::size_t refused = 0;
+    std::size_t positionsDone = 0;
+    bool writeFailed = false;
+    bool graphFailed = false;
+    // Writes the games up to (not including) game `until` that are copied unchanged.
+    const auto copyUnchangedUntil = [&](std::size_t until) {
+        for (; written < until && !writeFailed; ++written) {
+            const PgnGame& game = games[written];
+            writeFailed = !sink.Write(GameTextAsRead(text, game));
+            ++refused;
+        }
+    };
+    const auto take = [&](std::size_t job, GameReview& review) {
+        const std::size_t index = jobGame[job];
+        copyUnchangedUntil(index);
+        if (writeFailed) return false;
+        if (!review.error.empty()) {
+            std::fprintf(stderr, "zarn annotate: game %zu: %s; copied unchanged\n", index + 1, review.error.c_str());
+            writeFailed = !sink.Write(GameTextAsRead(text, games[index]));
+            ++refused;
+        } else {
+            writeFailed = !sink.Write(review.pgn);
+            ++annotated;
+            if (!review.chart.empty() && !WriteChart(arguments.graphDirectory, index + 1, review.chart)) graphFailed = true;
+        }
+        ++written;
+        positionsDone += review.positions;
+        progress.Update(written - from, positionsDone);
+        return !writeFailed;
+    };
+    const ReviewRun run = ReviewInOrder(jobs, arguments.jobs, arguments.limit, !arguments.graphDirectory.empty(), take,
+                                        [&](std::size_t done) { progress.Update(written - from, done); });
+    if (run.complete) copyUnchangedUntil(block.last);
+    else if (run.lostJob != ReviewRun::NoJob) copyUnchangedUntil(jobGame[run.lostJob]);
+    progress.Finish(annotated, refused, positionsDone);
     StopEngine();
-    const bool writeFailed = std::ferror(out) != 0 || (out != stdout ? std::fclose(out) != 0 : std::fflush(out) != 0);
+    writeFailed = !sink.Close() || writeFailed;
     if (writeFailed) {
         std::fprintf(stderr, "zarn annotate: writing the annotated games failed\n");
         return 2;
+    }
+    if (!run.complete) {
+        const std::size_t lost = jobGame[run.lostJob] + 1;
+        std::fprintf(stderr, "zarn annotate: game %zu was lost: %s; the %zu games before it are written%s\n", lost,
+                     run.failure.c_str(), lost - 1 - block.first,
+                     arguments.output.empty() ? "" : " (--resume goes on from there)");
+        return 3;
     }
     if (graphFailed) return 2;
     return refused > 0 ? 1 : 0;

@@ -1,0 +1,34 @@
+// The review of one game: its text in, the annotated game and its evaluation chart out. Every game is
+// reviewed by a freshly started engine, so that a review depends on its game alone: at a fixed depth
+// it comes out the same in any process, after any other games.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "cli/annotate/game_analysis.h"
+
+namespace zarn::cli {
+
+// Megabytes of the engine's hash table for a review.
+inline constexpr int ReviewHashMb = 64;
+
+struct GameReview {
+    std::string pgn;        // the annotated game as written, ending with a blank line
+    std::string chart;      // the SVG chart when one was asked for and the game has moves
+    std::string error;      // why the game could not be reviewed; it is then to be copied unchanged
+    bool engineFailed = false;  // the engine could not allocate its tables: nothing can be reviewed
+    std::size_t positions = 0;  // positions searched
+};
+
+// Reviews the game the text holds (the text of one game as the reader delimits it in its file).
+// onPosition is called after each position searched.
+GameReview ReviewGame(std::string_view text, const AnalysisLimit& limit, bool chart,
+                      const std::function<void()>& onPosition);
+
+// "depth 8" or "200 ms a position".
+std::string LimitText(const AnalysisLimit& limit);
+
+}  // namespace zarn::cli

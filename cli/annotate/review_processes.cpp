@@ -1,0 +1,373 @@
+// Worker processes for game review, and their framing. Requests and replies are a header line of
+// words followed by byte blocks of the lengths it gives:
+//   to the worker:   "game CHART BYTES\n" and the game's text (CHART 1 when a chart is wanted)
+//   from the worker: "position\n" after each position searched, then
+//                    "review POSITIONS ENGINE ERROR PGN CHART\n" and the three blocks (ENGINE 1 when the
+//                    engine could not start; the others are the blocks' lengths)
+// The parent gives each worker one game at a time from the front of the queue; one thread a worker
+// writes its requests and reads its replies, and the calling thread takes the reviews in order.
+#include "cli/annotate/review_processes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "cli/uci/engine.h"
+#include "platform/platform.h"
+
+namespace zarn::cli {
+namespace {
+
+// Longest header line, and largest block, either side accepts.
+constexpr std::size_t MaxHeaderBytes = 200;
+constexpr std::size_t MaxBlockBytes = std::size_t{1} << 30;
+// Games handed out ahead of the oldest review not yet taken, per worker: bounds the reviews held.
+constexpr std::size_t LookAheadPerWorker = 64;
+// How long a worker whose input was closed may take to end before it is ended.
+constexpr int EndingWaitMs = 10000;
+constexpr auto ProgressInterval = std::chrono::milliseconds(200);
+
+// Reads a header of numbers after a keyword; false when the line is anything else.
+bool ReadHeader(const std::string& line, std::string_view keyword, std::span<std::size_t> numbers) {
+    std::istringstream words(line);
+    std::string word;
+    if (!(words >> word) || word != keyword) return false;
+    for (std::size_t& number : numbers) {
+        if (!(words >> word) || word.empty() || word.size() > 12 || word.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        number = std::strtoull(word.c_str(), nullptr, 10);
+        if (number > MaxBlockBytes) return false;
+    }
+    return !(words >> word);
+}
+
+// --- the worker's side -------------------------------------------------------------------------------
+
+bool ReadLineFrom(std::FILE* in, std::string& line) {
+    line.clear();
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c == '\n') return true;
+        if (line.size() >= MaxHeaderBytes) return false;
+        line += static_cast<char>(c);
+    }
+    return false;
+}
+
+void WriteAll(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+// --- the parent's side -------------------------------------------------------------------------------
+
+// Buffered reading of one worker's replies.
+class ReplyReader {
+public:
+    explicit ReplyReader(platform::ChildProcess& child) : child_(child) {}
+
+    bool Line(std::string& line) {
+        for (;;) {
+            const std::size_t end = buffer_.find('\n', start_);
+            if (end != std::string::npos) {
+                line.assign(buffer_, start_, end - start_);
+                start_ = end + 1;
+                return true;
+            }
+            if (buffer_.size() - start_ > MaxHeaderBytes || !Fill()) return false;
+        }
+    }
+
+    bool Block(std::size_t size, std::string& block) {
+        while (buffer_.size() - start_ < size)
+            if (!Fill()) return false;
+        block.assign(buffer_, start_, size);
+        start_ += size;
+        return true;
+    }
+
+private:
+    bool Fill() {
+        buffer_.erase(0, start_);
+        start_ = 0;
+        char chunk[65536];
+        const std::ptrdiff_t count = platform::ReadFromChild(child_, chunk, sizeof chunk);
+        if (count <= 0) return false;
+        buffer_.append(chunk, static_cast<std::size_t>(count));
+        return true;
+    }
+
+    platform::ChildProcess& child_;
+    std::string buffer_;
+    std::size_t start_ = 0;
+};
+
+struct Worker {
+    platform::ChildProcess child;
+    std::mutex mutex;    // guards the child's process handle between EndChild and WaitForChild
+    bool gone = false;   // WaitForChild has seen the child end
+    std::string ending;  // what ended it
+    std::thread thread;
+};
+
+class WorkerPool {
+public:
+    WorkerPool(std::span<const std::string_view> jobs, bool charts, std::size_t workers)
+        : jobs_(jobs), charts_(charts), reviews_(jobs.size()), lookAhead_(LookAheadPerWorker * workers) {}
+
+    bool Start(std::size_t count, const AnalysisLimit& limit, std::string& reason) {
+        const std::string program = platform::ExecutablePath();
+        if (program.empty()) {
+            reason = "the path of this program is unknown";
+            return false;
+        }
+        platform::IgnoreBrokenPipes();
+        const std::vector<std::string> arguments = ReviewWorkerArguments(limit);
+        // All children are started from this thread before any worker thread runs.
+        for (std::size_t i = 0; i < count; ++i) {
+            auto worker = std::make_unique<Worker>();
+            if (!platform::StartChild(program, arguments, worker->child, reason)) return false;
+            workers_.push_back(std::move(worker));
+        }
+        running_ = workers_.size();
+        for (auto& worker : workers_) worker->thread = std::thread([this, &worker = *worker] { Serve(worker); });
+        return true;
+    }
+
+    ReviewRun TakeInOrder(const std::function<bool(std::size_t, GameReview&)>& take,
+                          const std::function<void(std::size_t)>& progress) {
+        ReviewRun run;
+        for (std::size_t job = 0; job < jobs_.size(); ++job) {
+            std::optional<GameReview> review;
+            for (;;) {
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait_for(lock, ProgressInterval, [&] { return reviews_[job] || lost_ <= job || running_ == 0; });
+                    if (reviews_[job]) {
+                        review = std::move(reviews_[job]);
+                        reviews_[job].reset();
+                        taken_ = job + 1;
+                    } else if (lost_ <= job) {
+                        run.complete = false;
+                        run.lostJob = lost_;
+                        run.failure = failure_;
+                    } else if (running_ == 0) {
+                        run.complete = false;
+                        run.lostJob = job;
+                        run.failure = "no review process was left";
+                    }
+                }
+                changed_.notify_all();
+                progress(positions_.load(std::memory_order_relaxed));
+                if (review || !run.complete) break;
+            }
+            if (!run.complete) break;
+            if (!take(job, *review)) {
+                run.complete = false;
+                break;
+            }
+        }
+        Finish(!run.complete);
+        return run;
+    }
+
+    // Ends the run: workers still busy are ended at once when ending, else each ends at the end of its
+    // input; waits for every worker thread.
+    void Finish(bool ending) {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        if (ending) {
+            for (auto& worker : workers_) {
+                std::lock_guard lock(worker->mutex);
+                if (!worker->gone) platform::EndChild(worker->child);
+            }
+        }
+        for (auto& worker : workers_)
+            if (worker->thread.joinable()) worker->thread.join();
+        for (auto& worker : workers_) platform::CloseChild(worker->child);
+        workers_.clear();
+    }
+
+    ~WorkerPool() { Finish(true); }
+
+private:
+    // One worker's thread: hands it the next game, reads its review, and again.
+    void Serve(Worker& worker) {
+        ReplyReader reader(worker.child);
+        for (;;) {
+            std::size_t job = 0;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stopping_ || lost_ != ReviewRun::NoJob || next_ >= jobs_.size() || next_ < taken_ + lookAhead_; });
+                if (stopping_ || lost_ != ReviewRun::NoJob || next_ >= jobs_.size()) break;
+                job = next_++;
+            }
+            GameReview review;
+            const std::string failure = Exchange(worker, reader, job, review);
+            if (failure.empty()) {
+                {
+                    std::lock_guard lock(mutex_);
+                    reviews_[job] = std::move(review);
+                }
+                changed_.notify_all();
+                continue;
+            }
+            platform::CloseChildInput(worker.child);
+            AwaitEnd(worker, 2000);
+            {
+                std::lock_guard lock(mutex_);
+                if (!stopping_ && job < lost_) {
+                    lost_ = job;
+                    failure_ = failure + (worker.ending.empty() ? "" : " (the review process ended with " + worker.ending + ")");
+                }
+            }
+            break;
+        }
+        platform::CloseChildInput(worker.child);
+        AwaitEnd(worker, EndingWaitMs);
+        {
+            std::lock_guard lock(mutex_);
+            --running_;
+        }
+        changed_.notify_all();
+    }
+
+    // Sends one game and reads its review; the reason when that fails.
+    std::string Exchange(Worker& worker, ReplyReader& reader, std::size_t job, GameReview& review) {
+        const std::string_view text = jobs_[job];
+        const std::string header = "game " + std::to_string(charts_ ? 1 : 0) + " " + std::to_string(text.size()) + "\n";
+        if (!platform::WriteToChild(worker.child, header.data(), header.size()) ||
+            !platform::WriteToChild(worker.child, text.data(), text.size()))
+            return "the review process stopped reading";
+        std::string line;
+        for (;;) {
+            if (!reader.Line(line)) return "the review process ended without its review";
+            if (line != "position") break;
+            positions_.fetch_add(1, std::memory_order_relaxed);
+        }
+        std::size_t numbers[5] = {};
+        std::string error;
+        if (!ReadHeader(line, "review", numbers) || numbers[1] > 1) return "the review process sent a malformed reply";
+        if (!reader.Block(numbers[2], error) || !reader.Block(numbers[3], review.pgn) || !reader.Block(numbers[4], review.chart))
+            return "the review process ended in the middle of its review";
+        review.positions = numbers[0];
+        review.engineFailed = numbers[1] == 1;
+        review.error = std::move(error);
+        if (review.engineFailed) return review.error.empty() ? "the engine could not start" : review.error;
+        return "";
+    }
+
+    // Waits for the worker to end, ending it after limitMs.
+    static void AwaitEnd(Worker& worker, int limitMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        bool ended = false;
+        for (;;) {
+            {
+                std::lock_guard lock(worker.mutex);
+                if (worker.gone || platform::WaitForChild(worker.child, 0, worker.ending)) {
+                    worker.gone = true;
+                    return;
+                }
+                if (!ended && std::chrono::steady_clock::now() >= deadline) {
+                    platform::EndChild(worker.child);
+                    ended = true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    std::span<const std::string_view> jobs_;
+    bool charts_;
+    std::vector<std::unique_ptr<Worker>> workers_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::optional<GameReview>> reviews_;
+    std::size_t lookAhead_;
+    std::size_t next_ = 0;   // the next job to hand out
+    std::size_t taken_ = 0;  // jobs taken so far
+    std::size_t running_ = 0;
+    bool stopping_ = false;
+    std::size_t lost_ = ReviewRun::NoJob;
+    std::string failure_;
+    std::atomic<std::size_t> positions_{0};
+};
+
+}  // namespace
+
+std::vector<std::string> ReviewWorkerArguments(const AnalysisLimit& limit) {
+    if (limit.depth > 0) return {"annotate", "--worker", "--depth", std::to_string(limit.depth)};
+    return {"annotate", "--worker", "--movetime", std::to_string(limit.moveTimeMs)};
+}
+
+ReviewRun ReviewInOrder(std::span<const std::string_view> jobs, int processes, const AnalysisLimit& limit, bool charts,
+                        const std::function<bool(std::size_t job, GameReview& review)>& take,
+                        const std::function<void(std::size_t positions)>& progress) {
+    ReviewRun run;
+    const std::size_t workers = std::min(jobs.size(), static_cast<std::size_t>(std::max(processes, 1)));
+    if (processes <= 1 || workers <= 1) {
+        std::size_t positions = 0;
+        for (std::size_t job = 0; job < jobs.size(); ++job) {
+            GameReview review = ReviewGame(jobs[job], limit, charts, [&] { progress(++positions); });
+            if (review.engineFailed) return {false, job, review.error};
+            if (!take(job, review)) return {false, ReviewRun::NoJob, ""};
+        }
+        return run;
+    }
+    WorkerPool pool(jobs, charts, workers);
+    std::string reason;
+    if (!pool.Start(workers, limit, reason)) return {false, 0, "cannot start a review process: " + reason};
+    return pool.TakeInOrder(take, progress);
+}
+
+int RunReviewWorker(const AnalysisLimit& limit) {
+    platform::UseBinaryStandardStreams();
+    std::string line;
+    std::string text;
+    int status = 0;
+    for (;;) {
+        if (!ReadLineFrom(stdin, line)) {
+            if (!line.empty()) status = 2;
+            break;
+        }
+        std::size_t numbers[2] = {};
+        if (!ReadHeader(line, "game", numbers) || numbers[0] > 1) {
+            std::fprintf(stderr, "zarn annotate --worker: malformed request\n");
+            status = 2;
+            break;
+        }
+        text.resize(numbers[1]);
+        if (std::fread(text.data(), 1, text.size(), stdin) != text.size()) {
+            std::fprintf(stderr, "zarn annotate --worker: the request ended early\n");
+            status = 2;
+            break;
+        }
+        const GameReview review = ReviewGame(text, limit, numbers[0] == 1, [] {
+            WriteAll("position\n");
+            std::fflush(stdout);
+        });
+        WriteAll("review " + std::to_string(review.positions) + " " + std::to_string(review.engineFailed ? 1 : 0) + " " +
+                 std::to_string(review.error.size()) + " " + std::to_string(review.pgn.size()) + " " +
+                 std::to_string(review.chart.size()) + "\n");
+        WriteAll(review.error);
+        WriteAll(review.pgn);
+        WriteAll(review.chart);
+        if (std::fflush(stdout) != 0 || review.engineFailed) {
+            status = 2;
+            break;
+        }
+    }
+    StopEngine();
+    return status;
+}
+
+}  // namespace zarn::cli

@@ -407,9 +407,8 @@ int RunAnnotate(std::span<char* const> args) {
     }
     if (!run.complete) {
         const std::size_t lost = jobGame[run.lostJob] + 1;
-        std::fprintf(stderr, "zarn annotate: game %zu was lost: %s; the %zu games before it are written%s\n", lost,
-                     run.failure.c_str(), lost - 1 - block.first,
-                     arguments.output.empty() ? "" : " (--resume goes on from there)");
+        std::fprintf(stderr, "zarn annotate: game %zu was lost: %s; the games before it are written%s\n", lost,
+                     run.failure.c_str(), arguments.output.empty() ? "" : " (--resume goes on from there)");
         return 3;
     }
     if (graphFailed) return 2;

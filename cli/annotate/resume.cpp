@@ -36,18 +36,37 @@ std::vector<std::pair<std::string, std::string>> WrittenTags(const PgnGame& game
     return again.size() == 1 ? again.front().tags : std::vector<std::pair<std::string, std::string>>{};
 }
 
+// Whether the output's tags are the input game's as written, with the Annotator tag the annotation
+// adds to a game with moves that has none; for a game written in part, whether they begin so.
+bool SameTags(const std::vector<std::pair<std::string, std::string>>& found, const PgnGame& input, bool whole) {
+    const std::vector<std::pair<std::string, std::string>> expected = WrittenTags(input);
+    const bool annotatorAdded = !input.mainLine.moves.empty() && TagValue(input, "Annotator").empty();
+    const std::size_t count = expected.size() + (annotatorAdded ? 1 : 0);
+    if (found.size() > count || (whole && found.size() < count)) return false;
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (i < expected.size() ? found[i] != expected[i] : found[i].first != "Annotator") return false;
+    return true;
+}
+
 // Why the output's game is not the annotation of the input's, or "" when it is.
 std::string Difference(PgnGame output, const PgnGame& input) {
     if (!ReplayGame(output)) return "its moves cannot be replayed: " + output.error;
-    std::vector<std::pair<std::string, std::string>> expected = WrittenTags(input);
-    std::vector<std::pair<std::string, std::string>> found = output.tags;
-    if (!input.mainLine.moves.empty() && TagValue(input, "Annotator").empty() && !found.empty() &&
-        found.back().first == "Annotator")
-        found.pop_back();
-    if (found != expected) return "its tags differ";
+    if (!SameTags(output.tags, input, true)) return "its tags differ";
     if (output.startFen != input.startFen || MainLineMoves(output) != MainLineMoves(input)) return "its moves differ";
     if (output.result != input.result) return "its result differs";
     return "";
+}
+
+// Whether the text is the start of the game's record, cut short: for a game copied unchanged its text's
+// start, for an annotated game a start whose complete tags are the game's.
+bool StartsRecord(std::string_view text, std::string_view input, const PgnGame& wanted) {
+    // A power loss can leave zeros where the last data did not reach the storage.
+    while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return true;
+    if (!wanted.error.empty())
+        return GameTextAsRead(input, wanted).starts_with(text);
+    const std::vector<PgnGame> read = ReadPgn(text);
+    return read.size() == 1 && !IsWhole(text, read.front()) && SameTags(read.front().tags, wanted, false);
 }
 
 }  // namespace
@@ -102,13 +121,11 @@ ResumePoint FindResumePoint(std::string_view output, std::string_view input, std
         break;
     }
 
-    // After the kept games: nothing, white space, or one game written in part.
+    // After the kept games: nothing, white space, or the next game written in part.
     std::size_t rest = point.keptBytes;
     while (rest < output.size() && IsBlank(output[rest])) ++rest;
     if (rest == output.size()) return point;
-    const std::vector<PgnGame> after = ReadPgn(output.substr(point.keptBytes));
-    const bool oneUnfinished = after.size() == 1 && !IsWhole(output.substr(point.keptBytes), after.front());
-    if (point.games < games.size() && (after.empty() || oneUnfinished)) {
+    if (point.games < games.size() && StartsRecord(output.substr(rest), input, games[point.games])) {
         point.partialGame = true;
         return point;
     }

@@ -226,7 +226,7 @@ private:
                 std::lock_guard lock(mutex_);
                 if (!stopping_ && job < lost_) {
                     lost_ = job;
-                    failure_ = failure + (worker.ending.empty() ? "" : " (the review process ended with " + worker.ending + ")");
+                    failure_ = failure + (worker.ending.empty() ? "" : " (" + worker.ending + ")");
                 }
             }
             break;
@@ -246,18 +246,18 @@ private:
         const std::string header = "game " + std::to_string(charts_ ? 1 : 0) + " " + std::to_string(text.size()) + "\n";
         if (!platform::WriteToChild(worker.child, header.data(), header.size()) ||
             !platform::WriteToChild(worker.child, text.data(), text.size()))
-            return "the review process stopped reading";
+            return "its review process stopped reading";
         std::string line;
         for (;;) {
-            if (!reader.Line(line)) return "the review process ended without its review";
+            if (!reader.Line(line)) return "its review process ended without the review";
             if (line != "position") break;
             positions_.fetch_add(1, std::memory_order_relaxed);
         }
         std::size_t numbers[5] = {};
         std::string error;
-        if (!ReadHeader(line, "review", numbers) || numbers[1] > 1) return "the review process sent a malformed reply";
+        if (!ReadHeader(line, "review", numbers) || numbers[1] > 1) return "its review process sent a malformed reply";
         if (!reader.Block(numbers[2], error) || !reader.Block(numbers[3], review.pgn) || !reader.Block(numbers[4], review.chart))
-            return "the review process ended in the middle of its review";
+            return "its review process ended in the middle of the review";
         review.positions = numbers[0];
         review.engineFailed = numbers[1] == 1;
         review.error = std::move(error);

@@ -360,6 +360,10 @@ int RunAnnotate(std::span<char* const> args) {
         jobGame.push_back(i);
     }
 
+    // Games copied unchanged that an earlier run wrote count for the exit status as this run's do.
+    std::size_t refusedBefore = 0;
+    for (std::size_t i = block.first; i < from; ++i) refusedBefore += games[i].error.empty() ? 0 : 1;
+
     GameSink sink(out);
     ReviewProgress progress(block.last - from, positions);
     std::size_t written = from;  // games of the input written so far
@@ -412,7 +416,7 @@ int RunAnnotate(std::span<char* const> args) {
         return 3;
     }
     if (graphFailed) return 2;
-    return refused > 0 ? 1 : 0;
+    return refused + refusedBefore > 0 ? 1 : 0;
 }
 
 const CommandRegistration registration({"annotate", Usage,

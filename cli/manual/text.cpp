@@ -61,7 +61,8 @@ constexpr std::array Commands{
           "its own variation (1 by default), all of them again whenever one changes; a proven mate then ends "
           "the analysis when every line has one. Variations that the search cut short where it took a score "
           "from its hash table go on with the table's moves, up to the depth."},
-    Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn] [--graph DIR]",
+    Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn [--resume]] [--graph DIR] [--jobs N] "
+          "[--shard K/N]",
           "Searches every position of each game's main line in the PGN file GAMES.pgn (- for standard input) "
           "for MS milliseconds (200 by default) or to depth N, and writes the games, with their tags, "
           "comments and variations, to OUT.pgn or to standard output: after every move its evaluation from "
@@ -69,8 +70,11 @@ constexpr std::array Commands{
           "does); a move other than the engine's choice that loses 50 centipawns against it gets ?! ($6), "
           "100 a ? ($2), 300 a ?? ($4), and the engine's line as a variation. --graph writes an SVG chart of "
           "the evaluation of each game to DIR/game-NNNN.svg. A game that cannot be read is reported with "
-          "its number, line and reason and copied unchanged; the exit status is then 1. zarn annotate "
-          "--help says more."},
+          "its number, line and reason and copied unchanged; the exit status is then 1. --jobs N reviews N "
+          "games at a time in separate processes (0: one per processor), written in the input's order; "
+          "--shard K/N takes the K-th of N blocks of the games, for N machines whose outputs joined in "
+          "order are one run's; --resume continues a run cut short that wrote OUT.pgn, keeping its whole "
+          "games. zarn annotate --help says more."},
     Entry{"bench [DEPTH | --positions]",
           "Searches 13 fixed positions to depth DEPTH (9 by default, 1 to 31) with 16 MB of hash and prints "
           "for each its number, its nodes, its score as analyse shows it and its best line, then the depth, "

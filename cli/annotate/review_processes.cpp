@@ -190,9 +190,11 @@ public:
                 if (!worker->gone) platform::EndChild(worker->child);
             }
         }
-        for (auto& worker : workers_)
+        for (auto& worker : workers_) {
             if (worker->thread.joinable()) worker->thread.join();
-        for (auto& worker : workers_) platform::CloseChild(worker->child);
+            else AwaitEnd(*worker, EndingWaitMs);  // started, but its thread never ran
+            platform::CloseChild(worker->child);
+        }
         workers_.clear();
     }
 

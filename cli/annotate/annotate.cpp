@@ -341,7 +341,7 @@ int RunAnnotate(std::span<char* const> args) {
     from += block.first;
 
     // The games still to review: messages for the unusable ones, the others' texts as jobs.
-    std::vector<std::string_view> jobs;
+    std::vector<ReviewJob> jobs;
     std::vector<std::size_t> jobGame;
     std::size_t positions = 0;
     for (std::size_t i = from; i < block.last; ++i) {
@@ -356,7 +356,7 @@ int RunAnnotate(std::span<char* const> args) {
             if (value.size() > MaxTagValueBytes)
                 std::fprintf(stderr, "zarn annotate: game %zu: the value of tag %s is cut to %zu bytes\n", i + 1, name.c_str(),
                              MaxTagValueBytes);
-        jobs.push_back(std::string_view(text).substr(game.begin, game.end - game.begin));
+        jobs.push_back({std::string_view(text).substr(game.begin, game.end - game.begin), GameFingerprint(game)});
         jobGame.push_back(i);
     }
 

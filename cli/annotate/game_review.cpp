@@ -85,8 +85,13 @@ std::string LimitText(const AnalysisLimit& limit) {
     return limit.depth > 0 ? "depth " + std::to_string(limit.depth) : std::to_string(limit.moveTimeMs) + " ms a position";
 }
 
-GameReview ReviewGame(std::string_view text, const AnalysisLimit& limit, bool chart,
-                      const std::function<void()>& onPosition) {
+std::uint64_t GameFingerprint(const PgnGame& game) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : WritePgn(game)) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}
+
+GameReview ReviewGame(const ReviewJob& job, const AnalysisLimit& limit, bool chart, const std::function<void()>& onPosition) {
     GameReview review;
     // A fresh start clears everything a search leaves behind (both hash tables, the history counters,
     // the castling flags the evaluation reads), which clearing the hash table alone would not.
@@ -95,17 +100,13 @@ GameReview ReviewGame(std::string_view text, const AnalysisLimit& limit, bool ch
         review.error = "the engine could not allocate its tables";
         return review;
     }
-    std::vector<PgnGame> games = ReadPgn(text);
-    if (games.size() != 1) {
-        review.error = "the game's text reads as " + std::to_string(games.size()) + " games on its own";
+    std::vector<PgnGame> games = ReadPgn(job.text);
+    if (games.size() == 1 && games.front().error.empty()) ReplayGame(games.front());
+    if (games.size() != 1 || !games.front().error.empty() || GameFingerprint(games.front()) != job.fingerprint) {
+        review.error = "its text read on its own is not the game the file holds";
         return review;
     }
     PgnGame& game = games.front();
-    if (game.error.empty()) ReplayGame(game);
-    if (!game.error.empty()) {
-        review.error = game.error;
-        return review;
-    }
     review.positions = game.mainLine.moves.size() + 1;
     const std::vector<GraphPoint> points = AnnotateGame(game, limit, onPosition);
     review.pgn = WritePgn(game);

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "cli/annotate/game_analysis.h"
+#include "cli/pgn/game.h"
 
 namespace zarn::cli {
 
@@ -23,10 +25,20 @@ struct GameReview {
     std::size_t positions = 0;  // positions searched
 };
 
-// Reviews the game the text holds (the text of one game as the reader delimits it in its file).
-// onPosition is called after each position searched.
-GameReview ReviewGame(std::string_view text, const AnalysisLimit& limit, bool chart,
-                      const std::function<void()>& onPosition);
+// One game to review: its text as the reader delimits it in its file, and the fingerprint of the game
+// that the whole file gave, read and replayed.
+struct ReviewJob {
+    std::string_view text;
+    std::uint64_t fingerprint = 0;
+};
+
+// The game as it is written (FNV-1a of its export form): two readings of a game that agree here give
+// the same review.
+std::uint64_t GameFingerprint(const PgnGame& game);
+
+// Reviews the game of the job; a text that reads as another game on its own (which the fingerprint
+// shows) is refused. onPosition is called after each position searched.
+GameReview ReviewGame(const ReviewJob& job, const AnalysisLimit& limit, bool chart, const std::function<void()>& onPosition);
 
 // "depth 8" or "200 ms a position".
 std::string LimitText(const AnalysisLimit& limit);

@@ -1,6 +1,7 @@
 // Worker processes for game review, and their framing. Requests and replies are a header line of
 // words followed by byte blocks of the lengths it gives:
-//   to the worker:   "game CHART BYTES\n" and the game's text (CHART 1 when a chart is wanted)
+//   to the worker:   "game CHART BYTES FINGERPRINT\n" and the game's text (CHART 1 when a chart is wanted,
+//                    FINGERPRINT in hexadecimal)
 //   from the worker: "position\n" after each position searched, then
 //                    "review POSITIONS ENGINE ERROR PGN CHART\n" and the three blocks (ENGINE 1 when the
 //                    engine could not start; the others are the blocks' lengths)
@@ -12,6 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -36,16 +39,20 @@ constexpr std::size_t LookAheadPerWorker = 64;
 constexpr int EndingWaitMs = 10000;
 constexpr auto ProgressInterval = std::chrono::milliseconds(200);
 
-// Reads a header of numbers after a keyword; false when the line is anything else.
-bool ReadHeader(const std::string& line, std::string_view keyword, std::span<std::size_t> numbers) {
+// Reads a header of numbers after a keyword, each at most its limit (base 16 for a limit of 0, any
+// 64-bit number); false when the line is anything else.
+bool ReadHeader(const std::string& line, std::string_view keyword, std::span<std::uint64_t> numbers,
+                std::span<const std::uint64_t> limits) {
     std::istringstream words(line);
     std::string word;
     if (!(words >> word) || word != keyword) return false;
-    for (std::size_t& number : numbers) {
-        if (!(words >> word) || word.empty() || word.size() > 12 || word.find_first_not_of("0123456789") != std::string::npos)
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const bool hex = limits[i] == 0;
+        if (!(words >> word) || word.empty() || word.size() > 16 ||
+            word.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") != std::string::npos)
             return false;
-        number = std::strtoull(word.c_str(), nullptr, 10);
-        if (number > MaxBlockBytes) return false;
+        numbers[i] = std::strtoull(word.c_str(), nullptr, hex ? 16 : 10);
+        if (!hex && numbers[i] > limits[i]) return false;
     }
     return !(words >> word);
 }
@@ -117,7 +124,7 @@ struct Worker {
 
 class WorkerPool {
 public:
-    WorkerPool(std::span<const std::string_view> jobs, bool charts, std::size_t workers)
+    WorkerPool(std::span<const ReviewJob> jobs, bool charts, std::size_t workers)
         : jobs_(jobs), charts_(charts), reviews_(jobs.size()), lookAhead_(LookAheadPerWorker * workers) {}
 
     bool Start(std::size_t count, const AnalysisLimit& limit, std::string& reason) {
@@ -244,9 +251,11 @@ private:
 
     // Sends one game and reads its review; the reason when that fails.
     std::string Exchange(Worker& worker, ReplyReader& reader, std::size_t job, GameReview& review) {
-        const std::string_view text = jobs_[job];
-        const std::string header = "game " + std::to_string(charts_ ? 1 : 0) + " " + std::to_string(text.size()) + "\n";
-        if (!platform::WriteToChild(worker.child, header.data(), header.size()) ||
+        const std::string_view text = jobs_[job].text;
+        char header[80];
+        const int length = std::snprintf(header, sizeof header, "game %d %zu %016" PRIx64 "\n", charts_ ? 1 : 0, text.size(),
+                                         jobs_[job].fingerprint);
+        if (!platform::WriteToChild(worker.child, header, static_cast<std::size_t>(length)) ||
             !platform::WriteToChild(worker.child, text.data(), text.size()))
             return "its review process stopped reading";
         std::string line;
@@ -255,12 +264,13 @@ private:
             if (line != "position") break;
             positions_.fetch_add(1, std::memory_order_relaxed);
         }
-        std::size_t numbers[5] = {};
+        std::uint64_t numbers[5] = {};
+        constexpr std::uint64_t limits[5] = {MaxBlockBytes, 1, MaxBlockBytes, MaxBlockBytes, MaxBlockBytes};
         std::string error;
-        if (!ReadHeader(line, "review", numbers) || numbers[1] > 1) return "its review process sent a malformed reply";
+        if (!ReadHeader(line, "review", numbers, limits)) return "its review process sent a malformed reply";
         if (!reader.Block(numbers[2], error) || !reader.Block(numbers[3], review.pgn) || !reader.Block(numbers[4], review.chart))
             return "its review process ended in the middle of the review";
-        review.positions = numbers[0];
+        review.positions = static_cast<std::size_t>(numbers[0]);
         review.engineFailed = numbers[1] == 1;
         review.error = std::move(error);
         if (review.engineFailed) return review.error.empty() ? "the engine could not start" : review.error;
@@ -287,7 +297,7 @@ private:
         }
     }
 
-    std::span<const std::string_view> jobs_;
+    std::span<const ReviewJob> jobs_;
     bool charts_;
     std::vector<std::unique_ptr<Worker>> workers_;
 
@@ -311,7 +321,7 @@ std::vector<std::string> ReviewWorkerArguments(const AnalysisLimit& limit) {
     return {"annotate", "--worker", "--movetime", std::to_string(limit.moveTimeMs)};
 }
 
-ReviewRun ReviewInOrder(std::span<const std::string_view> jobs, int processes, const AnalysisLimit& limit, bool charts,
+ReviewRun ReviewInOrder(std::span<const ReviewJob> jobs, int processes, const AnalysisLimit& limit, bool charts,
                         const std::function<bool(std::size_t job, GameReview& review)>& take,
                         const std::function<void(std::size_t positions)>& progress) {
     ReviewRun run;
@@ -341,19 +351,20 @@ int RunReviewWorker(const AnalysisLimit& limit) {
             if (!line.empty()) status = 2;
             break;
         }
-        std::size_t numbers[2] = {};
-        if (!ReadHeader(line, "game", numbers) || numbers[0] > 1) {
+        std::uint64_t numbers[3] = {};
+        constexpr std::uint64_t limits[3] = {1, MaxBlockBytes, 0};
+        if (!ReadHeader(line, "game", numbers, limits)) {
             std::fprintf(stderr, "zarn annotate --worker: malformed request\n");
             status = 2;
             break;
         }
-        text.resize(numbers[1]);
+        text.resize(static_cast<std::size_t>(numbers[1]));
         if (std::fread(text.data(), 1, text.size(), stdin) != text.size()) {
             std::fprintf(stderr, "zarn annotate --worker: the request ended early\n");
             status = 2;
             break;
         }
-        const GameReview review = ReviewGame(text, limit, numbers[0] == 1, [] {
+        const GameReview review = ReviewGame({text, numbers[2]}, limit, numbers[0] == 1, [] {
             WriteAll("position\n");
             std::fflush(stdout);
         });

@@ -27,13 +27,13 @@ struct ReviewRun {
     std::string failure;            // and why it was lost
 };
 
-// Reviews the games whose texts are the jobs: in this process when processes is 1, else in that many
+// Reviews the games of the jobs: in this process when processes is 1, else in that many
 // worker processes (never more than there are jobs). Each review goes to take on the calling thread, in
 // the jobs' order; take returns false to stop the run. progress gets the positions searched so far, on
 // the calling thread, after every position or at least five times a second. When a worker ends
 // without its review, the reviews before that job are still taken, the other workers are ended and
 // the run reports the lost job.
-ReviewRun ReviewInOrder(std::span<const std::string_view> jobs, int processes, const AnalysisLimit& limit, bool charts,
+ReviewRun ReviewInOrder(std::span<const ReviewJob> jobs, int processes, const AnalysisLimit& limit, bool charts,
                         const std::function<bool(std::size_t job, GameReview& review)>& take,
                         const std::function<void(std::size_t positions)>& progress);
 

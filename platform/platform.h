@@ -43,8 +43,8 @@ std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value);
 
 // Child processes (process_posix.cpp, process_windows.cpp), for work spread over several processes of
 // this program: the child's standard input and output are pipes to this process, its standard error is
-// this process's. One thread may read a child while another writes to it; EndChild may come from any
-// thread until WaitForChild has seen the child end.
+// this process's. Children may be started from several threads. One thread may read a child while
+// another writes to it; EndChild may come from any thread until WaitForChild has seen the child end.
 struct ChildProcess {
     std::intptr_t process = -1;  // the process id, or the process handle
     std::intptr_t input = -1;    // our end of the child's standard input

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <thread>
 
+#include <mutex>
+
 #include "platform/platform.h"
 
 extern char** environ;
@@ -53,6 +55,9 @@ std::string ExecutablePath() {
 
 bool StartChild(const std::string& program, const std::vector<std::string>& arguments, ChildProcess& child,
                 std::string& reason) {
+    // One child at a time, so that no child inherits the pipes being made for another.
+    static std::mutex starting;
+    std::lock_guard lock(starting);
     int input[2];
     int output[2];
     if (!HighPipe(input)) {

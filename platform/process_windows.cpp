@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+#include <mutex>
+
 #include "platform/platform.h"
 
 namespace zarn::platform {
@@ -75,10 +77,13 @@ std::string ExecutablePath() {
     return std::string(path, length);
 }
 
-// Children are started by one thread at a time (the caller's rule), and each child's inheritable ends
-// are closed here before the next child starts, so that no child holds another one's pipes.
+// Children are started one at a time, and each child's inheritable ends are closed here before the
+// next child starts, so that no child holds another one's pipes.
 bool StartChild(const std::string& program, const std::vector<std::string>& arguments, ChildProcess& child,
                 std::string& reason) {
+    // One child at a time, so that no child inherits the pipes being made for another.
+    static std::mutex starting;
+    std::lock_guard lock(starting);
     HANDLE childInput = nullptr, ourInput = nullptr, childOutput = nullptr, ourOutput = nullptr;
     if (!ChildPipe(childInput, ourInput, true)) {
         reason = LastError();

@@ -1,8 +1,9 @@
 // zarn annotate: reads a PGN file, has the engine search every position of each game's main line, and
 // writes the games back with an evaluation after every move, judgement marks and better lines for the
 // moves that lose much against the engine's choice, and optionally an evaluation chart per game. The
-// games may be reviewed by several processes, one block of the input's games taken (--shard), and a
-// run cut short continued (--resume); the output is the same file in every case.
+// games are reviewed each by a process of its own, several at a time (--jobs), one block of the
+// input's games may be taken (--shard), and a run cut short continued (--resume); the output is the
+// same file in every case.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -66,8 +67,8 @@ void PrintHelp() {
         "                 processor, at most %d); the output is written in the input's order\n"
         "  --shard K/N    review only the K-th of N equal blocks of the input's games (1 <= K <= N <= %lld),\n"
         "                 for N machines each taking one; their outputs, joined in order, are one run's\n\n"
-        "Each game is reviewed by a freshly started engine, so at a fixed --depth the output is the same for\n"
-        "any --jobs and --shard. Games keep their numbers in the whole input in messages and chart names.\n"
+        "Each game is reviewed by a process of its own, so at a fixed --depth the output is the same for any\n"
+        "--jobs and --shard. Games keep their numbers in the whole input in messages and chart names.\n"
         "A game that cannot be read or replayed is reported on standard error with its number, line and\n"
         "reason, copied through unchanged, and the next game is read. Progress is shown on standard error\n"
         "when it is a terminal. Exit status: 0 when every game was annotated, 1 when any game was copied\n"
@@ -316,7 +317,7 @@ int RunAnnotate(std::span<char* const> args) {
             return 2;
         }
     }
-    // This process's engine replays the games; each review starts an engine of its own.
+    // This process's engine replays the games; each review runs in a process of its own.
     if (StartEngine(1) < 0) {
         std::fprintf(stderr, "zarn annotate: the engine could not allocate its tables\n");
         return 2;

@@ -93,8 +93,8 @@ std::uint64_t GameFingerprint(const PgnGame& game) {
 
 GameReview ReviewGame(const ReviewJob& job, const AnalysisLimit& limit, bool chart, const std::function<void()>& onPosition) {
     GameReview review;
-    // A fresh start clears everything a search leaves behind (both hash tables, the history counters,
-    // the castling flags the evaluation reads), which clearing the hash table alone would not.
+    // Both hash tables, the history counters and the castling flags the evaluation reads, at least,
+    // start afresh.
     if (StartEngine(ReviewHashMb) < 0) {
         review.engineFailed = true;
         review.error = "the engine could not allocate its tables";

@@ -1,6 +1,7 @@
-// The review of one game: its text in, the annotated game and its evaluation chart out. Every game is
-// reviewed by a freshly started engine, so that a review depends on its game alone: at a fixed depth
-// it comes out the same in any process, after any other games.
+// The review of one game: its text in, the annotated game and its evaluation chart out. A review
+// process reviews one game (review_processes.h): the engine keeps state from one search to the next
+// that even a fresh start of it leaves, and only a process of its own makes a review depend on its
+// game alone.
 #pragma once
 
 #include <cstddef>

@@ -5,8 +5,9 @@
 //   from the worker: "position\n" after each position searched, then
 //                    "review POSITIONS ENGINE ERROR PGN CHART\n" and the three blocks (ENGINE 1 when the
 //                    engine could not start; the others are the blocks' lengths)
-// The parent gives each worker one game at a time from the front of the queue; one thread a worker
-// writes its requests and reads its replies, and the calling thread takes the reviews in order.
+// Each game is reviewed by a process of its own, started for it; as many run at a time as there are
+// worker threads, each of which writes its process's request and reads its replies, while the calling
+// thread takes the reviews in order.
 #include "cli/annotate/review_processes.h"
 
 #include <algorithm>
@@ -117,7 +118,7 @@ private:
 struct Worker {
     platform::ChildProcess child;
     std::mutex mutex;    // guards the child's process handle between EndChild and WaitForChild
-    bool gone = false;   // WaitForChild has seen the child end
+    bool gone = true;    // no child, or WaitForChild has seen it end
     std::string ending;  // what ended it
     std::thread thread;
 };
@@ -128,19 +129,14 @@ public:
         : jobs_(jobs), charts_(charts), reviews_(jobs.size()), lookAhead_(LookAheadPerWorker * workers) {}
 
     bool Start(std::size_t count, const AnalysisLimit& limit, std::string& reason) {
-        const std::string program = platform::ExecutablePath();
-        if (program.empty()) {
+        program_ = platform::ExecutablePath();
+        if (program_.empty()) {
             reason = "the path of this program is unknown";
             return false;
         }
         platform::IgnoreBrokenPipes();
-        const std::vector<std::string> arguments = ReviewWorkerArguments(limit);
-        // All children are started from this thread before any worker thread runs.
-        for (std::size_t i = 0; i < count; ++i) {
-            auto worker = std::make_unique<Worker>();
-            if (!platform::StartChild(program, arguments, worker->child, reason)) return false;
-            workers_.push_back(std::move(worker));
-        }
+        arguments_ = ReviewWorkerArguments(limit);
+        for (std::size_t i = 0; i < count; ++i) workers_.push_back(std::make_unique<Worker>());
         running_ = workers_.size();
         for (auto& worker : workers_) worker->thread = std::thread([this, &worker = *worker] { Serve(worker); });
         return true;
@@ -192,25 +188,24 @@ public:
         }
         changed_.notify_all();
         if (ending) {
+            ending_.store(true, std::memory_order_relaxed);
             for (auto& worker : workers_) {
                 std::lock_guard lock(worker->mutex);
                 if (!worker->gone) platform::EndChild(worker->child);
             }
         }
-        for (auto& worker : workers_) {
+        for (auto& worker : workers_)
             if (worker->thread.joinable()) worker->thread.join();
-            else AwaitEnd(*worker, EndingWaitMs);  // started, but its thread never ran
-            platform::CloseChild(worker->child);
-        }
         workers_.clear();
     }
 
     ~WorkerPool() { Finish(true); }
 
 private:
-    // One worker's thread: hands it the next game, reads its review, and again.
+    // One worker's thread: starts a review process for the next game, hands it the game, reads its
+    // review, and again. A process reviews one game only: a process of its own is all that makes a
+    // game's review independent of the games before it.
     void Serve(Worker& worker) {
-        ReplyReader reader(worker.child);
         for (;;) {
             std::size_t job = 0;
             {
@@ -220,7 +215,25 @@ private:
                 job = next_++;
             }
             GameReview review;
-            const std::string failure = Exchange(worker, reader, job, review);
+            std::string failure;
+            bool started = false;
+            {
+                std::lock_guard lock(worker.mutex);
+                std::string reason;
+                started = platform::StartChild(program_, arguments_, worker.child, reason);
+                worker.gone = !started;
+                worker.ending.clear();
+                if (!started) failure = "cannot start a review process: " + reason;
+                else if (ending_.load(std::memory_order_relaxed)) platform::EndChild(worker.child);
+            }
+            if (started) {
+                ReplyReader reader(worker.child);
+                failure = Exchange(worker, reader, job, review);
+                platform::CloseChildInput(worker.child);
+                AwaitEnd(worker, failure.empty() ? EndingWaitMs : 2000);
+                std::lock_guard lock(worker.mutex);
+                platform::CloseChild(worker.child);
+            }
             if (failure.empty()) {
                 {
                     std::lock_guard lock(mutex_);
@@ -229,8 +242,6 @@ private:
                 changed_.notify_all();
                 continue;
             }
-            platform::CloseChildInput(worker.child);
-            AwaitEnd(worker, 2000);
             {
                 std::lock_guard lock(mutex_);
                 if (!stopping_ && job < lost_) {
@@ -240,8 +251,6 @@ private:
             }
             break;
         }
-        platform::CloseChildInput(worker.child);
-        AwaitEnd(worker, EndingWaitMs);
         {
             std::lock_guard lock(mutex_);
             --running_;
@@ -299,6 +308,8 @@ private:
 
     std::span<const ReviewJob> jobs_;
     bool charts_;
+    std::string program_;
+    std::vector<std::string> arguments_;
     std::vector<std::unique_ptr<Worker>> workers_;
 
     std::mutex mutex_;
@@ -312,6 +323,7 @@ private:
     std::size_t lost_ = ReviewRun::NoJob;
     std::string failure_;
     std::atomic<std::size_t> positions_{0};
+    std::atomic<bool> ending_{false};  // processes still running are to be ended
 };
 
 }  // namespace
@@ -324,20 +336,11 @@ std::vector<std::string> ReviewWorkerArguments(const AnalysisLimit& limit) {
 ReviewRun ReviewInOrder(std::span<const ReviewJob> jobs, int processes, const AnalysisLimit& limit, bool charts,
                         const std::function<bool(std::size_t job, GameReview& review)>& take,
                         const std::function<void(std::size_t positions)>& progress) {
-    ReviewRun run;
     const std::size_t workers = std::min(jobs.size(), static_cast<std::size_t>(std::max(processes, 1)));
-    if (processes <= 1 || workers <= 1) {
-        std::size_t positions = 0;
-        for (std::size_t job = 0; job < jobs.size(); ++job) {
-            GameReview review = ReviewGame(jobs[job], limit, charts, [&] { progress(++positions); });
-            if (review.engineFailed) return {false, job, review.error};
-            if (!take(job, review)) return {false, ReviewRun::NoJob, ""};
-        }
-        return run;
-    }
+    if (workers == 0) return {};
     WorkerPool pool(jobs, charts, workers);
     std::string reason;
-    if (!pool.Start(workers, limit, reason)) return {false, 0, "cannot start a review process: " + reason};
+    if (!pool.Start(workers, limit, reason)) return {false, 0, "cannot start review processes: " + reason};
     return pool.TakeInOrder(take, progress);
 }
 

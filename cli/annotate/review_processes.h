@@ -27,8 +27,8 @@ struct ReviewRun {
     std::string failure;            // and why it was lost
 };
 
-// Reviews the games of the jobs: in this process when processes is 1, else in that many
-// worker processes (never more than there are jobs). Each review goes to take on the calling thread, in
+// Reviews the games of the jobs, each in a worker process of its own, at most `processes` at a time
+// (never more than there are jobs). Each review goes to take on the calling thread, in
 // the jobs' order; take returns false to stop the run. progress gets the positions searched so far, on
 // the calling thread, after every position or at least five times a second. When a worker ends
 // without its review, the reviews before that job are still taken, the other workers are ended and

@@ -369,7 +369,7 @@ void UciSession::WatchSearch() {
             }
             pause = std::clamp<std::int64_t>(deadlineMs_ - now, 1, 5);
         }
-        stateChanged_.wait_for(lock, std::chrono::milliseconds(pause));
+        clock_.Pause(lock, stateChanged_, pause);
     }
     StopAnalysisUntilEnded(lock, stateChanged_, [this] { return engineDone_; }, NoStopLimit);
 }

@@ -3,6 +3,7 @@
 // ends it when its time is up.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <iosfwd>
@@ -27,6 +28,10 @@ class UciClock {
 public:
     virtual ~UciClock() = default;
     virtual std::int64_t NowMs() = 0;
+    // The session's pause of ms milliseconds while it watches a search (woken early by wake).
+    virtual void Pause(std::unique_lock<std::mutex>& lock, std::condition_variable& wake, std::int64_t ms) {
+        wake.wait_for(lock, std::chrono::milliseconds(ms));
+    }
 };
 // The wall clock.
 UciClock& SystemClock();

@@ -91,9 +91,14 @@ using zarn::testing::WaitUntil;
 // A clock that a busy machine cannot hurry: time passes only when the session reads it, by a fixed
 // step a reading (none: only when the test moves it on), so a search gets as much of it as on an idle
 // machine. While it lives, the engine's time management reads the same time, without moving it.
+// PausesPass: time passes only while the session pauses to watch its search, each pause in full,
+// and readings cost nothing; so what a move costs on this clock is what the session meant to spend,
+// however many reports the search sent and however slowly the machine let it run.
 class TestClock final : public UciClock {
 public:
-    explicit TestClock(std::int64_t stepMs) : step_(stepMs) {
+    enum Passing { ReadingsPass, PausesPass };
+    explicit TestClock(std::int64_t stepMs, Passing passing = ReadingsPass)
+        : step_(passing == ReadingsPass ? stepMs : 0), pausesPass_(passing == PausesPass) {
         active_ = this;
         SetClock(&EngineReading);
     }
@@ -105,6 +110,10 @@ public:
     TestClock& operator=(const TestClock&) = delete;
 
     std::int64_t NowMs() override { return now_.fetch_add(step_) + step_; }
+    void Pause(std::unique_lock<std::mutex>& lock, std::condition_variable& wake, std::int64_t ms) override {
+        if (pausesPass_) now_ += ms;
+        UciClock::Pause(lock, wake, ms);
+    }
     // The time now, without a step.
     std::int64_t Peek() const { return now_; }
     void Advance(std::int64_t ms) { now_ += ms; }
@@ -120,6 +129,7 @@ private:
 
     static inline std::atomic<TestClock*> active_{nullptr};
     const std::int64_t step_;
+    const bool pausesPass_;
     std::atomic<std::int64_t> now_{0};
     std::atomic<int> engineReadings_{0};
 };

@@ -233,11 +233,11 @@ TEST(UciSession, IsreadyIsAnsweredWhileSearching) {
     EXPECT_FALSE(harness.Session().Searching());
 }
 
-// The timing claims below are made on the test's clock, which moves on by a millisecond each time the
-// session reads it, however busy the machine.
+// The timing claims below are made on the test's clock, on which time passes only while the session
+// pauses to watch the search, however busy the machine.
 
 TEST(UciSession, AClockOf100MillisecondsGetsItsMoveInTime) {
-    TestClock clock(1);
+    TestClock clock(0, TestClock::PausesPass);
     SessionHarness harness(clock);
     for (const char* go : {"go wtime 100 btime 100", "go wtime 100 btime 100 movestogo 1",
                            "go wtime 100 btime 5000 winc 100 binc 100", "go wtime 0 btime 0"}) {
@@ -253,7 +253,7 @@ TEST(UciSession, AClockOf100MillisecondsGetsItsMoveInTime) {
 }
 
 TEST(UciSession, ASuddenDeathGameOfOneSecondIsNotLostOnTime) {
-    TestClock clock(1);
+    TestClock clock(0, TestClock::PausesPass);
     SessionHarness harness(clock);
     std::int64_t clocks[2] = {1000, 1000};
     std::string moves;

@@ -31,15 +31,20 @@ TEST(AdapterSearch, CompleteSearchReportsToTheHostAndStopsOnRequest) {
         result = plugin.eng9(&request);
         finished = true;
     });
-    // The current move is reported once a second has passed and six plies are done.
+    // The current move is reported once a second has passed, the variation once five plies are done;
+    // a slow machine may take longer to either.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     bool sawCurrentMove = false;
-    while (!sawCurrentMove && !finished && std::chrono::steady_clock::now() < deadline)
-        sawCurrentMove = recorder.WaitFor(host::MessageCurrentMove, std::chrono::milliseconds(50));
+    bool sawMainline = false;
+    while (!(sawCurrentMove && sawMainline) && !finished && std::chrono::steady_clock::now() < deadline) {
+        sawCurrentMove = recorder.WaitFor(host::MessageCurrentMove, std::chrono::milliseconds(25));
+        sawMainline = recorder.WaitFor(host::MessageMainline, std::chrono::milliseconds(25));
+    }
     EXPECT_FALSE(finished) << "a search without limit ended by itself";
     plugin.eng3();
     search.join();
     ASSERT_TRUE(sawCurrentMove);
+    ASSERT_TRUE(sawMainline);
     EXPECT_EQ(result, 0);
 
     const auto messages = recorder.Messages();
@@ -61,14 +66,14 @@ TEST(AdapterSearch, CompleteSearchReportsToTheHostAndStopsOnRequest) {
                 ++depthsSeen;
                 break;
             case host::MessageNodes:
-                EXPECT_GT(lastDepth, 3);
+                EXPECT_GE(lastDepth, 1);  // after the depth it belongs to
                 EXPECT_GE(m.As<NodesRecord>().Values[0], lastNodes);
                 lastNodes = m.As<NodesRecord>().Values[0];
                 ++nodesSeen;
                 break;
             case host::MessageCurrentMove: {
                 const CurrentMoveRecord& current = m.As<CurrentMoveRecord>();
-                EXPECT_GT(lastDepth, 5);
+                EXPECT_GE(lastDepth, 1);
                 EXPECT_EQ(current.Count, 20);
                 EXPECT_GE(current.Index, 1);
                 EXPECT_LE(current.Index, 20);
@@ -92,7 +97,7 @@ TEST(AdapterSearch, CompleteSearchReportsToTheHostAndStopsOnRequest) {
                 ADD_FAILURE() << "unexpected message " << m.code;
         }
     }
-    EXPECT_GE(depthsSeen, 6);
+    EXPECT_GE(depthsSeen, 2);
     EXPECT_GT(nodesSeen, 0);
     EXPECT_GT(currentMovesSeen, 0);
     EXPECT_GT(mainlinesSeen, 0);

@@ -2,6 +2,22 @@
 #include "cli/manual/manual.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
+
+// The installed locations, as the build configured them.
+#ifndef ZARN_MANUAL_BINDIR
+#define ZARN_MANUAL_BINDIR "/usr/games"
+#endif
+#ifndef ZARN_MANUAL_LIBDIR
+#define ZARN_MANUAL_LIBDIR "/usr/lib/zarn"
+#endif
+#ifndef ZARN_MANUAL_INCLUDEDIR
+#define ZARN_MANUAL_INCLUDEDIR "/usr/include"
+#endif
+#ifndef ZARN_MANUAL_DOCDIR
+#define ZARN_MANUAL_DOCDIR "/usr/share/doc/zarn"
+#endif
 
 namespace zarn::cli::manual {
 namespace {
@@ -39,6 +55,24 @@ void AppendWrapped(std::string& out, std::string_view paragraph, std::size_t ind
     out += '\n';
 }
 
+// A term with the directories it names in braces written out.
+std::string Expanded(std::string_view term, const InstalledDirs& dirs) {
+    const std::array<std::pair<std::string_view, std::string_view>, 4> names{{
+        {"{bindir}", dirs.bindir}, {"{libdir}", dirs.libdir}, {"{includedir}", dirs.includedir}, {"{docdir}", dirs.docdir}}};
+    std::string out;
+    while (!term.empty()) {
+        const auto name = std::find_if(names.begin(), names.end(), [&](const auto& n) { return term.starts_with(n.first); });
+        if (name == names.end()) {
+            out += term.front();
+            term.remove_prefix(1);
+        } else {
+            out += name->second;
+            term.remove_prefix(name->first.size());
+        }
+    }
+    return out;
+}
+
 // Calls visit for every '\n'-separated paragraph of a text.
 template <typename Visit>
 void ForEachParagraph(std::string_view text, Visit visit) {
@@ -70,7 +104,12 @@ std::string RoffTerm(std::string_view term) {
 
 }  // namespace
 
+InstalledDirs ConfiguredDirs() {
+    return {ZARN_MANUAL_BINDIR, ZARN_MANUAL_LIBDIR, ZARN_MANUAL_INCLUDEDIR, ZARN_MANUAL_DOCDIR};
+}
+
 std::string PlainText() {
+    const InstalledDirs dirs = ConfiguredDirs();
     std::string out = std::string(ProgramName) + " - " + std::string(Summary) + "\n";
     for (const Section& section : Sections()) {
         out += '\n';
@@ -97,7 +136,7 @@ std::string PlainText() {
             case Layout::Tagged:
                 for (const Entry& entry : section.entries) {
                     separate();
-                    out += "  " + std::string(entry.term) + "\n";
+                    out += "  " + Expanded(entry.term, dirs) + "\n";
                     AppendWrapped(out, entry.text, 6);
                 }
                 break;
@@ -113,7 +152,7 @@ std::string PlainText() {
     return out;
 }
 
-std::string Roff(std::string_view version) {
+std::string Roff(std::string_view version, const InstalledDirs& dirs) {
     std::string upper(ProgramName);
     std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
     std::string out = ".TH " + upper + " 6 \"\" \"Zarn " + RoffEscape(version) + "\" \"Games\"\n";
@@ -132,7 +171,7 @@ std::string Roff(std::string_view version) {
                 break;
             case Layout::Tagged:
                 for (const Entry& entry : section.entries)
-                    out += ".TP\n" + RoffTerm(entry.term) + "\n" + RoffEscape(entry.text) + "\n";
+                    out += ".TP\n" + RoffTerm(Expanded(entry.term, dirs)) + "\n" + RoffEscape(entry.text) + "\n";
                 break;
             case Layout::Examples:
                 for (const Entry& entry : section.entries)

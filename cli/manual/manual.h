@@ -30,10 +30,22 @@ inline constexpr std::string_view Summary = "chess engine speaking the UCI proto
 
 std::span<const Section> Sections();
 
-// The manual as plain text, wrapped for an 80-column terminal.
+// The directories of an installation, which the FILES section names: its terms write them as
+// {bindir}, {libdir}, {includedir} and {docdir}.
+struct InstalledDirs {
+    std::string_view bindir;      // the program's
+    std::string_view libdir;      // the engine library's
+    std::string_view includedir;  // the one whose zarn/ holds the C header
+    std::string_view docdir;      // the documents'
+};
+
+// The directories the build was configured to install into.
+InstalledDirs ConfiguredDirs();
+
+// The manual as plain text, wrapped for an 80-column terminal, naming the configured directories.
 std::string PlainText();
 
-// The manual as a roff page of section 6 for man(1).
-std::string Roff(std::string_view version);
+// The manual as a roff page of section 6 for man(1), naming the given directories.
+std::string Roff(std::string_view version, const InstalledDirs& dirs);
 
 }  // namespace zarn::cli::manual

@@ -4,20 +4,6 @@
 
 #include <array>
 
-// The installed locations, as the build configured them.
-#ifndef ZARN_MANUAL_PROGRAM
-#define ZARN_MANUAL_PROGRAM "/usr/games/zarn"
-#endif
-#ifndef ZARN_MANUAL_LIBRARY_DIR
-#define ZARN_MANUAL_LIBRARY_DIR "/usr/lib/zarn"
-#endif
-#ifndef ZARN_MANUAL_INCLUDE_DIR
-#define ZARN_MANUAL_INCLUDE_DIR "/usr/include"
-#endif
-#ifndef ZARN_MANUAL_DOC_DIR
-#define ZARN_MANUAL_DOC_DIR "/usr/share/doc/zarn"
-#endif
-
 namespace zarn::cli::manual {
 namespace {
 
@@ -124,12 +110,12 @@ constexpr std::string_view UciOptionsIntro =
     "so; an unknown name or a value that is no number changes nothing.";
 
 constexpr std::array Files{
-    Entry{ZARN_MANUAL_PROGRAM, "The program."},
-    Entry{ZARN_MANUAL_LIBRARY_DIR "/libZarn504.so",
+    Entry{"{bindir}/zarn", "The program."},
+    Entry{"{libdir}/libZarn504.so",
           "The engine library for programs that embed the engine: eighteen C functions (ZarnInit, "
           "ZarnSetPosition, ZarnAnalyse, ...) and five progress callbacks. The program does not need it."},
-    Entry{ZARN_MANUAL_INCLUDE_DIR "/zarn/zarn.h", "The C declarations of the engine library."},
-    Entry{ZARN_MANUAL_DOC_DIR "/README.md", "How to build, install and register the engine with a GUI."},
+    Entry{"{includedir}/zarn/zarn.h", "The C declarations of the engine library."},
+    Entry{"{docdir}/README.md", "How to build, install and register the engine with a GUI."},
 };
 
 constexpr std::string_view FilesIntro = "zarn reads no configuration file and keeps nothing between runs.";

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the build folder into a temporary prefix, then checks that exactly the program, the engine
-# library, its header, the manual page and the documents land there, that the installed program runs,
-# that the manual page renders without a warning and that the header compiles as C.
+# Installs the build folder below /usr in a staging folder (DESTDIR), as the Debian package does, and
+# into a temporary prefix, as a user does with --prefix. Checks that exactly the program, the engine
+# library, its header, the manual page and the documents land there, the program in games/ below /usr
+# and in bin/ below another prefix, that the manual page names the files where they landed, that the
+# installed program runs, that the page renders without a warning and that the header compiles as C.
 set -euo pipefail
-cmake=$1 build=$2 gamesdir=$3 librarydir=$4 includedir=$5 mandir=$6 docdir=$7 compiler=$8
+cmake=$1 build=$2 bindir=$3 usrbindir=$4 librarydir=$5 includedir=$6 mandir=$7 docdir=$8 compiler=$9
 
 prefix=$(mktemp -d "$build/install-test.XXXXXX")
+stage=$prefix.stage
 # cmake --install rewrites the build folder's install manifest, which a real installation's uninstall
 # reads: it is put back afterwards.
 manifest=$build/install_manifest.txt
@@ -13,23 +16,36 @@ saved=$prefix.manifest
 if [ -f "$manifest" ]; then cp "$manifest" "$saved"; fi
 restore() {
     if [ -f "$saved" ]; then mv "$saved" "$manifest"; else rm -f "$manifest"; fi
-    rm -rf "$prefix"
+    rm -rf "$prefix" "$stage"
 }
 trap restore EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
 
+# The files below a root, and the manual page there naming each of them below the installed prefix.
+check_files() {  # ROOT PREFIX PROGRAMDIR
+    local root=$1 installed=$2 programdir=$3 expected actual path escaped
+    expected=$(printf '%s\n' "$programdir/zarn" "$librarydir/libZarn504.so" "$includedir/zarn/zarn.h" \
+        "$mandir/man6/zarn.6" "$docdir/README.md" "$docdir/copyright" | sort)
+    actual=$(cd "$root" && find . ! -type d | sed 's|^\./||' | sort)
+    if [ "$expected" != "$actual" ]; then
+        diff <(echo "$expected") <(echo "$actual") >&2 || true
+        fail "unexpected file list below $installed (< expected, > installed)"
+    fi
+    [ -x "$root/$programdir/zarn" ] || fail "the program is not executable"
+    for path in "$programdir/zarn" "$librarydir/libZarn504.so" "$includedir/zarn/zarn.h" "$docdir/README.md"; do
+        escaped=$(sed 's/\\/\\e/g; s/-/\\-/g' <<<"$installed/$path")
+        grep -qxF "\\fB$escaped\\fR" "$root/$mandir/man6/zarn.6" ||
+            fail "the manual page installed below $installed does not name $installed/$path"
+    done
+}
+
+DESTDIR=$stage "$cmake" --install "$build" --prefix /usr >/dev/null
+check_files "$stage/usr" /usr "$usrbindir"
+
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
+check_files "$prefix" "$prefix" "$bindir"
 
-expected=$(printf '%s\n' "$gamesdir/zarn" "$librarydir/libZarn504.so" "$includedir/zarn/zarn.h" \
-    "$mandir/man6/zarn.6" "$docdir/README.md" "$docdir/copyright" | sort)
-actual=$(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort)
-if [ "$expected" != "$actual" ]; then
-    diff <(echo "$expected") <(echo "$actual") >&2 || true
-    fail "unexpected file list (< expected, > installed)"
-fi
-[ -x "$prefix/$gamesdir/zarn" ] || fail "the program is not executable"
-
-program="$prefix/$gamesdir/zarn"
+program="$prefix/$bindir/zarn"
 version=$("$program" --version)
 [ "$version" = "Zarn 504" ] || fail "--version printed '$version'"
 analysis=$("$program" analyse --depth 3) || fail "analyse failed"

@@ -1,5 +1,6 @@
-# The Debian package, made from the build folder with `cpack -G DEB`. Configure with
-# -DCMAKE_INSTALL_PREFIX=/usr: the manual page names the installed paths.
+# The Debian package, made from the build folder with `cpack -G DEB` (tools/install-deps --package
+# installs what it needs). Configure with -DCMAKE_INSTALL_PREFIX=/usr: the program names its installed
+# files, and cpack refuses any other prefix before it builds anything.
 set(CPACK_PACKAGE_NAME zarn)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zarn developers")
@@ -25,7 +26,9 @@ measure the engine.
 The package also holds the engine library libZarn504.so with its C header,
 for programs that embed the engine.")
 
-# Read by packaging/debian/compress-docs.cmake inside CPack.
+# Read by packaging/debian/check-prefix.cmake when cpack starts and by compress-docs.cmake once the
+# files are staged.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/debian/check-prefix.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian/compress-docs.cmake)
 set(CPACK_ZARN_CONFIGURED_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_ZARN_MANDIR ${CMAKE_INSTALL_MANDIR})

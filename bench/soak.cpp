@@ -6,6 +6,9 @@
 //
 //   zarn-soak --engine PATH [--opponent PATH] [--games N] [--time MS] [--inc MS] [--max-plies N]
 //             [--analysis-seconds S] [--logs DIR]
+//
+// The programs' UCI logs go to DIR, by default to a new folder zarn-soak-XXXXXX in the system's
+// temporary folder; the last line but one names it.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -202,7 +205,7 @@ struct Settings {
     std::int64_t incrementMs = 30;
     int maxPlies = 300;
     int analysisSeconds = 20;
-    std::string logs = "soak-logs";
+    std::string logs;  // empty: a new temporary folder
 };
 
 struct Tally {
@@ -482,7 +485,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
-    std::filesystem::create_directories(s.logs);
+    if (s.logs.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zarn-soak-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            std::perror("zarn-soak: cannot make a folder for the logs");
+            return 2;
+        }
+        s.logs = pattern;
+    } else {
+        std::filesystem::create_directories(s.logs);
+    }
     Referee referee;
     Tally tally;
 
@@ -500,6 +512,7 @@ int main(int argc, char** argv) {
                 "other failures %d\n",
                 tally.illegalMoves, tally.illegalVariations, tally.timeForfeits, tally.crashes, tally.hangs,
                 tally.sanitizerReports, tally.otherFailures);
+    std::printf("logs in %s\n", s.logs.c_str());
     std::printf("soak: %s\n", tally.Failures() == 0 ? "clean" : "FAILED");
     return tally.Failures() == 0 ? 0 : 1;
 }

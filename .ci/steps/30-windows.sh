@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CI step: the Windows deliverables. Installs the mingw-w64 cross compilers, Wine (64-bit, and 32-bit
 # through the i386 architecture), zip, and for the emulated machine that runs 32-bit Wine where this
-# kernel cannot (tools/win32-run) qemu-system-x86, busybox-static and cpio, when they are missing. Then
+# kernel cannot (tools/win32-run) qemu-system-x86, busybox-static and cpio, when they are missing
+# (tools/install-deps --windows, the list tools/packages-windows.txt). Then
 # it checks tools/win32-run itself (tools/win32-run-test.sh) and runs tools/windows-check.sh, which
 # cross-builds build-win32 and build-win64, checks the export and import tables and runs the programs
 # under Wine, the 32-bit release inside the emulated machine. The machine's kernel package is downloaded
@@ -11,22 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
-export DEBIAN_FRONTEND=noninteractive
-
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 zip qemu-system-x86 busybox-static cpio)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ "${#missing[@]}" -ne 0 ]; then
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
-    fi
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+tools/install-deps --windows
 
 # The tool itself first: exit status and output pass through, a crash and a hang end it.
 started=$SECONDS

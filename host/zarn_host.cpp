@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,11 +88,13 @@ template <typename Function> bool Bind(void* module, const char* name, Function&
     return function != nullptr;
 }
 
+// Every function is looked up, so that all the missing ones are reported.
 bool BindPlugin(void* module, Plugin& p) {
-    return Bind(module, "Eng1", p.eng1) & Bind(module, "Eng2", p.eng2) & Bind(module, "Eng3", p.eng3) &
-           Bind(module, "Eng6", p.eng6) & Bind(module, "Eng7", p.eng7) & Bind(module, "Eng8", p.eng8) &
-           Bind(module, "Eng9", p.eng9) & Bind(module, "Eng12", p.eng12) & Bind(module, "Eng13", p.eng13) &
-           Bind(module, "Eng14", p.eng14);
+    const bool bound[] = {Bind(module, "Eng1", p.eng1),   Bind(module, "Eng2", p.eng2),   Bind(module, "Eng3", p.eng3),
+                          Bind(module, "Eng6", p.eng6),   Bind(module, "Eng7", p.eng7),   Bind(module, "Eng8", p.eng8),
+                          Bind(module, "Eng9", p.eng9),   Bind(module, "Eng12", p.eng12), Bind(module, "Eng13", p.eng13),
+                          Bind(module, "Eng14", p.eng14)};
+    return std::all_of(std::begin(bound), std::end(bound), [](bool b) { return b; });
 }
 
 // The first move of the last principal variation is the engine's choice.

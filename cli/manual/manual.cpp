@@ -95,11 +95,18 @@ std::string RoffEscape(std::string_view text) {
     return out;
 }
 
-// A term with its head in bold: the text before " (" or the first space.
+// A term with its head in bold: the text before " (" or the first space. A head that is a file's path
+// may break after each of its inner slashes: an installation prefix can be longer than a line.
 std::string RoffTerm(std::string_view term) {
     std::size_t split = term.find(" (");
     if (split == std::string_view::npos) split = std::min(term.find(' '), term.size());
-    return "\\fB" + RoffEscape(term.substr(0, split)) + "\\fR" + RoffEscape(term.substr(split));
+    std::string head = RoffEscape(term.substr(0, split));
+    if (head.starts_with('/')) {
+        for (std::size_t slash = head.find('/', 1); slash != std::string::npos; slash = head.find('/', slash + 3))
+            head.insert(slash + 1, "\\:");
+        head.insert(0, "\\%");  // and is never hyphenated
+    }
+    return "\\fB" + head + "\\fR" + RoffEscape(term.substr(split));
 }
 
 }  // namespace
@@ -169,10 +176,20 @@ std::string Roff(std::string_view version, const InstalledDirs& dirs) {
                     out += "\\fB" + std::string(ProgramName) + "\\fR " + RoffTerm(entry.term) + "\n";
                 out += ".fi\n";
                 break;
-            case Layout::Tagged:
-                for (const Entry& entry : section.entries)
-                    out += ".TP\n" + RoffTerm(Expanded(entry.term, dirs)) + "\n" + RoffEscape(entry.text) + "\n";
+            case Layout::Tagged: {
+                // Lines holding a long path are set ragged: justified, they would have nothing to stretch.
+                bool ragged = false;
+                for (const Entry& entry : section.entries) {
+                    const std::string term = Expanded(entry.term, dirs);
+                    if (!ragged && term.starts_with('/')) {
+                        out += ".ad l\n";
+                        ragged = true;
+                    }
+                    out += ".TP\n" + RoffTerm(term) + "\n" + RoffEscape(entry.text) + "\n";
+                }
+                if (ragged) out += ".ad b\n";
                 break;
+            }
             case Layout::Examples:
                 for (const Entry& entry : section.entries)
                     out += ".PP\n" + RoffEscape(entry.text) + "\n.RS 4\n.nf\n" + RoffEscape(entry.term) + "\n.fi\n.RE\n";

@@ -33,8 +33,8 @@ check_files() {  # ROOT PREFIX PROGRAMDIR
     fi
     [ -x "$root/$programdir/zarn" ] || fail "the program is not executable"
     for path in "$programdir/zarn" "$librarydir/libZarn504.so" "$includedir/zarn/zarn.h" "$docdir/README.md"; do
-        escaped=$(sed 's/\\/\\e/g; s/-/\\-/g' <<<"$installed/$path")
-        grep -qxF "\\fB$escaped\\fR" "$root/$mandir/man6/zarn.6" ||
+        escaped=$(sed 's/\\/\\e/g; s/-/\\-/g; s|\(.\)/|\1/\\:|g' <<<"$installed/$path")
+        grep -qxF "\\fB\\%$escaped\\fR" "$root/$mandir/man6/zarn.6" ||
             fail "the manual page installed below $installed does not name $installed/$path"
     done
 }

@@ -38,6 +38,14 @@ void FreeZeroedPages(void* block, std::size_t bytes);
 // back instead of written, and read as zeros from then on.
 void ZeroPages(void* block, std::size_t bytes);
 
+// Makes the pages of a block of AllocateZeroedPages resident and writable without changing a byte,
+// so that the first writes to them fault no more (one atomic no-op write per page where the system
+// has no call for it). Returns false when the system cannot back the pages with memory.
+bool PopulatePages(void* block, std::size_t bytes);
+
+// Memory the system could give without swapping, in bytes; 0 when unknown.
+std::uint64_t AvailableMemory();
+
 // Atomically stores value and returns the previous value.
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value);
 

@@ -60,6 +60,24 @@ void ZeroPages(void* block, std::size_t bytes) {
     if (block) std::memset(block, 0, bytes);
 }
 
+bool PopulatePages(void* block, std::size_t bytes) {
+    if (!block || bytes == 0) return true;
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    const std::size_t step = info.dwPageSize > 0 ? info.dwPageSize : 4096;
+    auto* bytesOf = static_cast<unsigned char*>(block);
+    for (std::size_t offset = 0; offset < bytes; offset += step)
+        ::InterlockedOr(reinterpret_cast<volatile LONG*>(bytesOf + offset), 0);
+    return true;
+}
+
+std::uint64_t AvailableMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!::GlobalMemoryStatusEx(&status)) return 0;
+    return static_cast<std::uint64_t>(status.ullAvailPhys);
+}
+
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {
     static_assert(sizeof(LONG) == sizeof(std::int32_t));
     return static_cast<std::int32_t>(::InterlockedExchange(reinterpret_cast<volatile LONG*>(target), value));

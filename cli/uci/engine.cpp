@@ -1,9 +1,11 @@
 // Forwarding callbacks between the engine's plain function pointers and the installed listener.
 #include "cli/uci/engine.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "engine/interface/zarn.h"
+#include "engine/search/hash.h"
 #include "engine/search/root_result.h"
 
 namespace zarn::cli {
@@ -58,9 +60,11 @@ void SetReportListener(ReportListener* listener) { currentListener.store(listene
 
 int StartEngine(int hashMb) {
     StopEngine();
-    if (hashMb < 1) hashMb = 1;
-    if (hashMb > 1024) hashMb = 1024;
-    const int granted = ZarnInit(&forwardingCallbacks, "", hashMb * 1024);
+    hashMb = std::clamp(hashMb, 1, MaxProgramHashMb);
+    // The engine starts with at most the library's largest tables; the program's larger ones replace
+    // them where the memory is there.
+    int granted = ZarnInit(&forwardingCallbacks, "", std::min(hashMb, 1024) * 1024);
+    if (granted >= 0 && hashMb > 1024 && ResizeTables(hashMb)) granted = hashMb * 1024;
     SetRootResultListener(ForwardResult);
     SetRootLinesListener(ForwardLines);
     SetIterationListener(ForwardIteration);

@@ -28,8 +28,8 @@ public:
 // Installs the listener for the reports of the next analyses; null drops them.
 void SetReportListener(ReportListener* listener);
 
-// Initialises the engine with a hash table of hashMb megabytes (releasing a previous initialisation
-// first) and returns the size granted in kilobytes, negative on failure.
+// Initialises the engine with a hash table of hashMb megabytes, 1 to MaxProgramHashMb (releasing a
+// previous initialisation first), and returns the size granted in kilobytes, negative on failure.
 int StartEngine(int hashMb);
 // Releases the engine's tables when it was started.
 void StopEngine();

@@ -14,9 +14,12 @@
 #include "cli/uci/echo.h"
 #include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/extra_limits.h"
+#include "engine/search/hash.h"
 #include "engine/search/hash_fill.h"
 #include "engine/search/root_result.h"
 #include "engine/search/search.h"
+#include "engine/threads/pool.h"
 #include "platform/platform.h"
 
 namespace zarn::cli {
@@ -75,13 +78,15 @@ UciClock& SystemClock() {
 
 UciSession::UciSession(std::ostream& out, UciClock& clock, int hashMb) : out_(out), clock_(clock) {
     SetReportListener(this);
-    hashMb_ = std::clamp(hashMb, 1, 1024);
+    SetSearchThreads(1);
+    hashMb_ = std::clamp(hashMb, 1, MaxProgramHashMb);
     if (StartEngine(hashMb_) < 0) Note("the engine could not allocate its tables");
 }
 
 UciSession::~UciSession() {
     HandleStop();
     SetReportListener(nullptr);
+    SetSearchThreads(1);
     StopEngine();
 }
 
@@ -128,10 +133,12 @@ void UciSession::SendUciIdentity() {
     Send(std::string("id name ") + ZarnGetVersion());
     Send(std::string("id author ") + ZarnGetAuthor());
     for (const char* const* option = ZarnGetParamList(); option && *option; ++option) Send(*option);
-    Send("option name Hash type spin default " + std::to_string(DefaultHashMb) + " min 1 max 1024");
+    Send("option name Hash type spin default " + std::to_string(DefaultHashMb) + " min 1 max " +
+         std::to_string(MaxProgramHashMb));
     Send("option name Clear Hash type button");
     Send("option name Ponder type check default false");
     Send("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxRootLines));
+    Send("option name Threads type spin default 1 min 1 max " + std::to_string(MaxSearchThreads));
     Send("uciok");
 }
 
@@ -172,9 +179,19 @@ void UciSession::HandleSetOption(const Words& words) {
             Note("setoption: Hash needs a number of megabytes");
             return;
         }
-        const int clamped = static_cast<int>(std::clamp<std::int64_t>(number, 1, 1024));
+        const int clamped = static_cast<int>(std::clamp<std::int64_t>(number, 1, MaxProgramHashMb));
         if (clamped != number) Note("setoption: Hash set to " + std::to_string(clamped) + " MB");
         ApplyHashSize(clamped);
+        return;
+    }
+    if (SameName(name, "Threads")) {
+        if (!hasValue || !ReadNumber(value, number, PlusSign::Allowed)) {
+            Note("setoption: Threads needs a whole number");
+            return;
+        }
+        const int clamped = static_cast<int>(std::clamp<std::int64_t>(number, 1, MaxSearchThreads));
+        const int threads = SetSearchThreads(clamped);
+        if (threads != number) Note("setoption: Threads set to " + std::to_string(threads));
         return;
     }
     for (const char* const* text = ZarnGetParamList(); text && *text; ++text) {
@@ -188,35 +205,20 @@ void UciSession::HandleSetOption(const Words& words) {
         if (clamped != number) Note("setoption: " + option.name + " set to " + std::to_string(clamped));
         const std::string valueText = std::to_string(clamped);
         ZarnSetParam(option.name.c_str(), valueText.c_str());
-        auto known = std::find_if(engineOptions_.begin(), engineOptions_.end(),
-                                  [&](const auto& entry) { return entry.first == option.name; });
-        if (known != engineOptions_.end())
-            known->second = valueText;
-        else
-            engineOptions_.emplace_back(option.name, valueText);
         return;
     }
     Note("setoption: unknown option " + Quoted(name));
 }
 
+// New empty tables of the size, allocated before the present ones go; the present ones stay when the
+// memory is not there.
 void UciSession::ApplyHashSize(int hashMb) {
-    const int previous = hashMb_;
-    if (StartEngine(hashMb) < 0) {
-        Note("setoption: no memory for a hash table of " + std::to_string(hashMb) + " MB");
-        hashMb = previous;
-        if (StartEngine(hashMb) < 0) Note("the engine could not allocate its tables");
+    if (!ResizeTables(hashMb)) {
+        Note("setoption: no memory for a hash table of " + std::to_string(hashMb) + " MB; it stays at " +
+             std::to_string(hashMb_) + " MB");
+        return;
     }
     hashMb_ = hashMb;
-    ReapplyEngineState();
-}
-
-// A re-start sets the engine back to its defaults and the start position.
-void UciSession::ReapplyEngineState() {
-    for (const auto& [name, value] : engineOptions_) ZarnSetParam(name.c_str(), value.c_str());
-    if (std::string error = ApplyPosition(position_); !error.empty()) {
-        position_ = PositionRecord{};
-        ApplyPosition(position_);
-    }
 }
 
 void UciSession::HandlePosition(const Words& words) {
@@ -406,7 +408,7 @@ std::string UciSession::SelectiveDepthField(int depth) {
 std::string UciSession::HashFullField() { return " hashfull " + std::to_string(HashFullPermille()); }
 
 void UciSession::SendLine(int depth, int multiPv, const RootLine& line) {
-    nodes_.Extend(static_cast<int>(NodeCount));
+    nodes_.Extend(static_cast<int>(static_cast<std::uint32_t>(SearchedNodes())));
     std::string info = "info depth " + std::to_string(depth) + SelectiveDepthField(depth);
     if (multiPv > 0) info += " multipv " + std::to_string(multiPv);
     info += " score " + UciScoreText(ScoreFromEngine(line.Score)) + ProgressFields() + HashFullField() + " pv";

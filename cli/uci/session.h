@@ -65,7 +65,6 @@ private:
     void HandleStop();
     void HandlePonderHit();
     void ApplyHashSize(int hashMb);
-    void ReapplyEngineState();
 
     // Commands that change the engine wait for a search that ends by itself; while an infinite or
     // ponder search runs they are refused with a note (false).
@@ -99,7 +98,6 @@ private:
     int hashMb_ = DefaultHashMb;
     bool ponderOption_ = false;
     int multiPv_ = 1;
-    std::vector<std::pair<std::string, std::string>> engineOptions_;  // set values, again after a re-start
 
     // Search state, guarded by stateMutex_.
     std::mutex stateMutex_;

@@ -1,22 +1,22 @@
-// Storage of the current position and the square text helpers.
+// Storage of each searching thread's position and the square text helpers.
 #include "engine/board/board.h"
 
 namespace zarn {
 
-SideRecord Sides[2];
+ZARN_PER_THREAD SideRecord Sides[2];
 
-std::int32_t Board[64];
-std::int32_t MoveCount[64];
-int SideToMove = White;
+ZARN_PER_THREAD std::int32_t Board[64];
+ZARN_PER_THREAD std::int32_t MoveCount[64];
+ZARN_PER_THREAD int SideToMove = White;
 
-Bitboard OccupiedRot90 = 0;
-Bitboard OccupiedA1H8 = 0;
-Bitboard OccupiedA8H1 = 0;
+ZARN_PER_THREAD Bitboard OccupiedRot90 = 0;
+ZARN_PER_THREAD Bitboard OccupiedA1H8 = 0;
+ZARN_PER_THREAD Bitboard OccupiedA8H1 = 0;
 
-int GamePly = 0;
-int LastIrreversiblePly = 0;
-Key GamePawnKeys[GameHistorySize];
-Key GamePieceKeys[GameHistorySize];
+ZARN_PER_THREAD int GamePly = 0;
+ZARN_PER_THREAD int LastIrreversiblePly = 0;
+ZARN_PER_THREAD Key GamePawnKeys[GameHistorySize];
+ZARN_PER_THREAD Key GamePieceKeys[GameHistorySize];
 
 char FileLetter(int file) { return file >= 0 && file < 8 ? static_cast<char>('a' + file) : '-'; }
 

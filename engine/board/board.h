@@ -1,11 +1,13 @@
 // The current position: mailbox, side records, rotated occupancies, castling counters, game history.
-// One position per process; every engine module reads and changes it in place.
+// One position per searching thread (see engine/threads/per_thread.h); every engine module reads and
+// changes it in place.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "engine/board/types.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
@@ -26,17 +28,20 @@ struct SideRecord {
 };
 
 // Side records indexed by colour (Black = 0, White = 1).
-extern SideRecord Sides[2];
+extern ZARN_PER_THREAD SideRecord Sides[2];
+#if !ZARN_THREADED
+// Names for the library's one position (a threaded build has one per thread and no such alias).
 inline SideRecord& WhitePieces = Sides[White];
 inline SideRecord& BlackPieces = Sides[Black];
+#endif
 
-extern std::int32_t Board[64];      // +kind White, -kind Black, 0 empty
-extern std::int32_t MoveCount[64];  // castling counters: a wing may castle while king and rook squares are 0
-extern int SideToMove;
+extern ZARN_PER_THREAD std::int32_t Board[64];      // +kind White, -kind Black, 0 empty
+extern ZARN_PER_THREAD std::int32_t MoveCount[64];  // castling counters: a wing may castle while king and rook squares are 0
+extern ZARN_PER_THREAD int SideToMove;
 
-extern Bitboard OccupiedRot90;
-extern Bitboard OccupiedA1H8;
-extern Bitboard OccupiedA8H1;
+extern ZARN_PER_THREAD Bitboard OccupiedRot90;
+extern ZARN_PER_THREAD Bitboard OccupiedA1H8;
+extern ZARN_PER_THREAD Bitboard OccupiedA8H1;
 
 inline Bitboard AllPieces() { return Sides[White].Occupied | Sides[Black].Occupied; }
 
@@ -44,10 +49,10 @@ inline Bitboard AllPieces() { return Sides[White].Occupied | Sides[Black].Occupi
 // entry GamePly + 1 exists when GamePly reaches its limit.
 inline constexpr int GameHistorySize = 1001;
 inline constexpr int GameReplayLimit = 999;
-extern int GamePly;
-extern int LastIrreversiblePly;
-extern Key GamePawnKeys[GameHistorySize];
-extern Key GamePieceKeys[GameHistorySize];
+extern ZARN_PER_THREAD int GamePly;
+extern ZARN_PER_THREAD int LastIrreversiblePly;
+extern ZARN_PER_THREAD Key GamePawnKeys[GameHistorySize];
+extern ZARN_PER_THREAD Key GamePieceKeys[GameHistorySize];
 
 // Square text.
 char FileLetter(int file);

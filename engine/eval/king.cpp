@@ -13,8 +13,8 @@ namespace zarn {
 
 using namespace relative;
 
-std::int32_t WhiteKingDanger = 0;
-std::int32_t BlackKingDanger = 0;
+ZARN_PER_THREAD std::int32_t WhiteKingDanger = 0;
+ZARN_PER_THREAD std::int32_t BlackKingDanger = 0;
 
 namespace {
 

@@ -26,7 +26,10 @@ constexpr std::size_t PawnHashBytes = PawnHashEntries * sizeof(PawnHashEntry);
 void* DefaultAllocate(std::size_t bytes) { return platform::AllocateZeroedPages(bytes); }
 
 // Used in place of a table entry while no table exists; always recomputed.
-PawnHashEntry scratchEntry;
+ZARN_PER_THREAD PawnHashEntry scratchEntry;
+
+// The current entry before any evaluation: every fact zero.
+constexpr PawnHashEntry NoPawnEntry{};
 
 using namespace relative;
 
@@ -189,8 +192,8 @@ bool WinsBareKingRace() {
 
 }  // namespace
 
-PawnHashEntry* PawnHashTable = nullptr;
-const PawnHashEntry* CurrentPawnEntry = &scratchEntry;
+ZARN_PER_THREAD PawnHashEntry* PawnHashTable = nullptr;
+ZARN_PER_THREAD const PawnHashEntry* CurrentPawnEntry = &NoPawnEntry;
 void* (*PawnHashAllocate)(std::size_t bytes) = DefaultAllocate;
 
 bool AllocatePawnHash() {

@@ -9,6 +9,7 @@
 #include "engine/board/types.h"
 #include "engine/eval/trace.h"
 #include "engine/search/stack.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
@@ -33,11 +34,12 @@ static_assert(sizeof(PawnHashEntry) == 24);
 inline constexpr std::size_t PawnHashEntries = 200000;
 
 // The table, or null while none is allocated (before start-up, after release, or when the
-// allocation failed). Without a table every evaluation computes the structure afresh.
-extern PawnHashEntry* PawnHashTable;
+// allocation failed). Without a table every evaluation computes the structure afresh. Each searching
+// thread has a table of its own.
+extern ZARN_PER_THREAD PawnHashEntry* PawnHashTable;
 
 // The entry selected by the latest EvaluatePawns; read by the piece terms and KingSafety.
-extern const PawnHashEntry* CurrentPawnEntry;
+extern ZARN_PER_THREAD const PawnHashEntry* CurrentPawnEntry;
 
 // The allocation function, replaceable so that tests can make the allocation fail; it returns zeroed
 // pages of platform::AllocateZeroedPages (an all-zero table is an empty one) or null.

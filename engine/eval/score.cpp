@@ -16,8 +16,8 @@
 
 namespace zarn {
 
-std::int32_t WhiteAttackPoints = 0;
-std::int32_t BlackAttackPoints = 0;
+ZARN_PER_THREAD std::int32_t WhiteAttackPoints = 0;
+ZARN_PER_THREAD std::int32_t BlackAttackPoints = 0;
 
 namespace {
 

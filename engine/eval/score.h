@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/eval/trace.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
@@ -34,11 +35,11 @@ int Development();
 SideParts DevelopmentParts();
 
 // King danger of each side (0..55), set by KingSafety and read by the queen and king attack terms.
-extern std::int32_t WhiteKingDanger;
-extern std::int32_t BlackKingDanger;
+extern ZARN_PER_THREAD std::int32_t WhiteKingDanger;
+extern ZARN_PER_THREAD std::int32_t BlackKingDanger;
 // Points each side's pieces gather about the enemy king during the piece terms.
-extern std::int32_t WhiteAttackPoints;
-extern std::int32_t BlackAttackPoints;
+extern ZARN_PER_THREAD std::int32_t WhiteAttackPoints;
+extern ZARN_PER_THREAD std::int32_t BlackAttackPoints;
 
 // Sets both king dangers and returns BlackSafety[BlackKingDanger] - WhiteSafety[WhiteKingDanger].
 int KingSafety();

@@ -15,6 +15,7 @@
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
 #include "engine/search/timer.h"
+#include "engine/threads/thread_state.h"
 
 namespace zarn {
 
@@ -34,6 +35,7 @@ constexpr const char* AuthorText = "The Zarn developers";
 
 // Both position calls end the same way: a fresh game from the fields, then a clean search stack.
 void SetPositionFromText(char* text) {
+    ClaimEngineState();
     static FieldBuffer fields;
     SplitFields(text, fields);
     SetupPosition(fields);
@@ -49,6 +51,7 @@ using namespace zarn;
 extern "C" {
 
 ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*directory*/, int hashKb) {
+    ClaimEngineState();
     CopyCallbacks(callbacks);
     InitialiseEngine();
     // Without its pawn hash table the engine cannot evaluate: report the failure to the caller.
@@ -66,6 +69,7 @@ ZARN_API int ZARN_CALL ZarnInit(const ReportCallbacks* callbacks, const char* /*
 }
 
 ZARN_API void ZARN_CALL ZarnQuit(void) {
+    ClaimEngineState();
     FreePawnHash();
     FreeTables();
 }
@@ -78,7 +82,10 @@ ZARN_API void ZARN_CALL ZarnSetStartPosition(void) {
     SetPositionFromText(text);
 }
 
-ZARN_API void ZARN_CALL ZarnSetGame(char* moves) { SetGame(moves); }
+ZARN_API void ZARN_CALL ZarnSetGame(char* moves) {
+    ClaimEngineState();
+    SetGame(moves);
+}
 
 ZARN_API void ZARN_CALL ZarnSetTime(int moves, int seconds) { SetTimeControl(moves, seconds); }
 
@@ -89,6 +96,8 @@ ZARN_API void ZARN_CALL ZarnSetDepth(int depth) { SetFixedDepth(depth); }
 ZARN_API void ZARN_CALL ZarnSetInfinite(void) { SetInfinite(); }
 
 ZARN_API int ZARN_CALL ZarnAnalyse(int ponder) {
+    // A threaded build may search on another thread than the one that set the position.
+    const BorrowedEngineState borrowed;
     Pondering.store(ponder != 0 ? 1 : 0, std::memory_order_relaxed);
     ResetSearchStack();
     RebuildDerivedState();
@@ -100,6 +109,7 @@ ZARN_API void ZARN_CALL ZarnStopAnalyse(void) { StopFlag.store(1, std::memory_or
 ZARN_API void ZARN_CALL ZarnPonderingOff(void) { PonderHit(); }
 
 ZARN_API void ZARN_CALL ZarnClearHashtable(void) {
+    ClaimEngineState();
     ClearTables();
     ResetSearchStack();
     RebuildDerivedState();

@@ -6,6 +6,7 @@
 
 #include "engine/board/board.h"
 #include "engine/interface/callbacks.h"
+#include "engine/search/extra_limits.h"
 #include "engine/search/root.h"
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
@@ -15,10 +16,16 @@ namespace zarn {
 
 namespace {
 
+// The node count of the reports, in 32 bits: every searching thread's nodes (the library has one).
+int ReportedNodes() {
+    if constexpr (ThreadedBuild) return static_cast<int>(static_cast<std::uint32_t>(SearchedNodes()));
+    return static_cast<int>(NodeCount);
+}
+
 // The depth and node count that precede every report.
 void ShowDepthAndNodes(int depth) {
     if (Callbacks.ShowDepth) Callbacks.ShowDepth(depth / OnePly, 0);
-    if (Callbacks.ShowNodes) Callbacks.ShowNodes(static_cast<int>(NodeCount), 0, 0);
+    if (Callbacks.ShowNodes) Callbacks.ShowNodes(ReportedNodes(), 0, 0);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 namespace zarn {
 
-Move MoveBuffer[MoveBufferSize];
-std::int32_t MoveScore[MoveBufferSize];
+ZARN_PER_THREAD Move MoveBuffer[MoveBufferSize];
+ZARN_PER_THREAD std::int32_t MoveScore[MoveBufferSize];
 
 }  // namespace zarn

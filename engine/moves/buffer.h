@@ -4,12 +4,13 @@
 #include <cstdint>
 
 #include "engine/board/types.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
 inline constexpr int MoveBufferSize = 5000;
 
-extern Move MoveBuffer[MoveBufferSize];
-extern std::int32_t MoveScore[MoveBufferSize];
+extern ZARN_PER_THREAD Move MoveBuffer[MoveBufferSize];
+extern ZARN_PER_THREAD std::int32_t MoveScore[MoveBufferSize];
 
 }  // namespace zarn

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/threads/per_thread.h"
+
 namespace zarn {
 
 // Nodes past the budget that an analysis may still count while it unwinds: at most two a ply.
@@ -23,8 +25,15 @@ const ExtraLimits& CurrentExtraLimits();
 std::int32_t StartNodeTally();
 // The countdown to the next node check: the time-check interval, shorter when a node budget ends sooner.
 std::int32_t CountdownToNextCheck();
-// Nodes since the analysis started, past the 32 bits of the node count. Read at least once every
-// 2^32 nodes (every node check does), so that no wrap-around is missed.
+// The searching thread's node count past 32 bits: NodeCount when last read, and the wrap-arounds.
+extern ZARN_PER_THREAD std::uint32_t LastNodeCount;
+extern ZARN_PER_THREAD std::uint64_t WrappedNodes;
+
+// The calling thread's nodes since the analysis started, past the 32 bits of the node count. Read at
+// least once every 2^32 nodes (every node check does), so that no wrap-around is missed.
+std::uint64_t ThreadNodes();
+// Nodes since the analysis started over every thread that searches it (engine/threads/pool.h): the
+// calling thread's own and what the others last published.
 std::uint64_t SearchedNodes();
 // The node budget is used up.
 bool NodeLimitReached();

@@ -7,6 +7,7 @@
 #include "engine/board/board.h"
 #include "engine/interface/engine_state.h"
 #include "engine/search/stack.h"
+#include "engine/threads/page_keeper.h"
 #include "platform/platform.h"
 
 namespace zarn {
@@ -24,39 +25,94 @@ constexpr std::uint64_t AgeDepthMask = FieldMask(DepthBits + AgeBits);
 
 Key NodeKey(int ply) { return SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey; }
 
+// Tables at least this large together are faulted in, renewed and released in the background.
+constexpr std::uint64_t BackgroundPagesFrom = std::uint64_t{128} << 20;
+
+std::size_t TableBytes(std::uint64_t entries) { return static_cast<std::size_t>(entries) * sizeof(HashEntry); }
+
+bool InBackground(std::uint64_t entries) { return ThreadedBuild && 2 * TableBytes(entries) >= BackgroundPagesFrom; }
+
+// Puts two tables of the given bucket count in place; the caller takes care of the ones they replace.
+void InstallTables(HashEntry* white, HashEntry* black, std::uint64_t buckets) {
+    WhiteTable = white;
+    BlackTable = black;
+    BucketCount = buckets;
+    BucketOfKey = Remainder(buckets);
+    EntryCount = buckets * BucketSize;
+    if (InBackground(EntryCount)) {
+        PopulateInBackground(WhiteTable, TableBytes(EntryCount));
+        PopulateInBackground(BlackTable, TableBytes(EntryCount));
+    }
+}
+
+// Fresh zero pages for both tables, or neither.
+bool AllocatePair(std::size_t bytes, HashEntry*& white, HashEntry*& black) {
+    white = static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes));
+    black = white ? static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes)) : nullptr;
+    if (white && black) return true;
+    platform::FreeZeroedPages(white, bytes);
+    white = black = nullptr;
+    return false;
+}
+
+// Releases tables no longer in place: in the background where they are large (in order with any
+// faulting in of theirs), at once otherwise.
+void ReleasePair(HashEntry* white, HashEntry* black, std::uint64_t entries) {
+    const std::size_t bytes = TableBytes(entries);
+    if (InBackground(entries)) {
+        ReleaseInBackground(white, bytes);
+        ReleaseInBackground(black, bytes);
+    } else {
+        platform::FreeZeroedPages(white, bytes);
+        platform::FreeZeroedPages(black, bytes);
+    }
+}
+
 bool InTable(const HashEntry* entry, const HashEntry* table) {
     return table && !std::less<const HashEntry*>()(entry, table) &&
            std::less<const HashEntry*>()(entry, table + EntryCount);
 }
 
 // The probe rule on one bucket: the entry holding the key, else the replacement candidate claimed
-// for it, else null when every entry is of the current game ply and deeper than the node.
-HashEntry* LookUp(HashEntry* table, Key key, int depth) {
+// for it, else null when every entry is of the current game ply and deeper than the node. `found`
+// receives the returned entry's data as read here.
+HashEntry* LookUp(HashEntry* table, Key key, int depth, HashEntry& found) {
     HashEntry* bucket = BucketOf(table, key);
     HashEntry* candidate = bucket;
+    std::uint64_t candidateData = LoadWord(bucket->Data);
     for (int i = 0; i < BucketSize; ++i) {
         HashEntry* entry = bucket + i;
-        if (entry->KeyWord == key) return entry;
-        if ((entry->Data & AgeDepthMask) < (candidate->Data & AgeDepthMask)) candidate = entry;
+        const std::uint64_t data = LoadWord(entry->Data);
+        if (KeyOfWords(LoadWord(entry->KeyWord), data) == key) {
+            found = {key, data};
+            return entry;
+        }
+        if ((data & AgeDepthMask) < (candidateData & AgeDepthMask)) {
+            candidate = entry;
+            candidateData = data;
+        }
     }
     const int age = static_cast<int>(static_cast<std::uint64_t>(GamePly) & FieldMask(AgeBits));
-    if (EntryAge(*candidate) == age && EntryDepth(*candidate) > depth) return nullptr;
-    candidate->KeyWord = key;
-    candidate->Data = 0;
+    const HashEntry seen{0, candidateData};
+    if (EntryAge(seen) == age && EntryDepth(seen) > depth) return nullptr;
+    StoreWord(candidate->KeyWord, KeyWordFor(key, 0));
+    StoreWord(candidate->Data, 0);
+    found = {key, 0};
     return candidate;
 }
 
 }  // namespace
 
 void FreeTables() {
-    const std::size_t bytes = static_cast<std::size_t>(EntryCount) * sizeof(HashEntry);
-    platform::FreeZeroedPages(WhiteTable, bytes);
+    const bool background = InBackground(EntryCount);
+    ReleasePair(WhiteTable, BlackTable, EntryCount);
     WhiteTable = nullptr;
-    platform::FreeZeroedPages(BlackTable, bytes);
     BlackTable = nullptr;
     BucketCount = 0;
     BucketOfKey = Remainder();
     EntryCount = 0;
+    // The memory is given back by the time the tables are released.
+    if (background) WaitForBackgroundPages(60000);
 }
 
 bool AllocateTablesOfSize(int megabytes) {
@@ -71,51 +127,77 @@ bool AllocateTablesOfSize(int megabytes) {
     FreeTables();
     if (entries > SIZE_MAX / sizeof(HashEntry)) return false;
     // Fresh pages from the system read as zeros, and a zero entry is an empty one: nothing to write, and
-    // no page is resident before the search touches it.
-    const std::size_t bytes = static_cast<std::size_t>(entries) * sizeof(HashEntry);
-    WhiteTable = static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes));
-    BlackTable = WhiteTable ? static_cast<HashEntry*>(platform::AllocateZeroedPages(bytes)) : nullptr;
-    BucketCount = buckets;
-    BucketOfKey = Remainder(buckets);
-    EntryCount = entries;
-    if (!WhiteTable || !BlackTable) {
-        FreeTables();
-        return false;
-    }
+    // no page is resident before the search (or the page keeper) touches it.
+    HashEntry* white = nullptr;
+    HashEntry* black = nullptr;
+    if (!AllocatePair(TableBytes(entries), white, black)) return false;
+    InstallTables(white, black, buckets);
+    return true;
+}
+
+bool ResizeTables(int megabytes) {
+    const int mb = std::clamp(megabytes, 1, MaxProgramHashMb);
+    const std::uint64_t buckets = static_cast<std::uint64_t>(mb) * BucketsPerMb;
+    const std::uint64_t entries = buckets * BucketSize;
+    if (entries > SIZE_MAX / sizeof(HashEntry) / 2) return false;
+    // Refuse what the system could only give by swapping (or by ending some process): the present
+    // tables count as given back.
+    const std::uint64_t wanted = 2 * std::uint64_t{TableBytes(entries)};
+    const std::uint64_t available = platform::AvailableMemory();
+    if (available != 0 && wanted > available + 2 * std::uint64_t{TableBytes(EntryCount)}) return false;
+    HashEntry* white = nullptr;
+    HashEntry* black = nullptr;
+    if (!AllocatePair(TableBytes(entries), white, black)) return false;
+    ReleasePair(WhiteTable, BlackTable, EntryCount);
+    InstallTables(white, black, buckets);
+    HashSizeMb = mb;
     return true;
 }
 
 bool AllocateTables() { return AllocateTablesOfSize(HashSizeMb); }
 
 void ClearTables() {
-    const std::size_t bytes = static_cast<std::size_t>(EntryCount) * sizeof(HashEntry);
+    const std::size_t bytes = TableBytes(EntryCount);
+    if (InBackground(EntryCount) && WhiteTable && BlackTable) {
+        // Fresh zero pages at once; the used ones go back to the system in the background.
+        HashEntry* white = nullptr;
+        HashEntry* black = nullptr;
+        if (AllocatePair(bytes, white, black)) {
+            ReleasePair(WhiteTable, BlackTable, EntryCount);
+            InstallTables(white, black, BucketCount);
+            return;
+        }
+    }
     platform::ZeroPages(WhiteTable, bytes);
     platform::ZeroPages(BlackTable, bytes);
 }
 
-HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply) {
+HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply, HashEntry& found) {
     HashEntry* table = whiteToMove ? WhiteTable : BlackTable;
     if (!table) return nullptr;
-    return LookUp(table, NodeKey(ply), depth);
+    return LookUp(table, NodeKey(ply), depth, found);
 }
 
 void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int flags) {
     if (!entry) return;
     const Key key = NodeKey(ply);
-    if (entry->KeyWord != key) {
-        // A deeper node of the same search took this entry over; find the node's own slot again.
+    HashEntry current{key, LoadWord(entry->Data)};
+    if (KeyOfWords(LoadWord(entry->KeyWord), current.Data) != key) {
+        // A deeper node (or another thread) took this entry over; find the node's own slot again.
         HashEntry* table = InTable(entry, WhiteTable) ? WhiteTable : BlackTable;
         if (!table) return;
-        entry = LookUp(table, key, depth);
+        entry = LookUp(table, key, depth, current);
         if (!entry) return;
     }
     if (score > MateScoreBound)
         score += ply;
     else if (score < -MateScoreBound)
         score -= ply;
-    if (EntryDepth(*entry) > depth) return;
+    if (EntryDepth(current) > depth) return;
     const int stored = std::clamp(score + MateScore, 0, 65535);
-    entry->Data = PackEntryData(depth, GamePly, flags, stored, move);
+    const std::uint64_t data = PackEntryData(depth, GamePly, flags, stored, move);
+    StoreWord(entry->Data, data);
+    if constexpr (ThreadedBuild) StoreWord(entry->KeyWord, KeyWordFor(key, data));
 }
 
 }  // namespace zarn

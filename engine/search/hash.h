@@ -1,11 +1,19 @@
 // The transposition tables: one for positions with White to move, one for Black to move.
 // An entry is two 64-bit words, the full key and the packed data; a bucket is six entries.
+//
+// In a threaded build every searching thread reads and writes the same tables, without a lock: each
+// word is read and written whole (relaxed atomic accesses, plain moves on x86-64), and the key word
+// holds the key exclusive-or the data, so that an entry whose two words come from two different
+// stores reads as some other position's and is ignored. The library keeps the plain key and plain
+// accesses.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/board/types.h"
 #include "engine/search/remainder.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
@@ -14,6 +22,24 @@ struct HashEntry {
     Key KeyWord;
     std::uint64_t Data;
 };
+
+// One word of an entry, read or written whole.
+inline std::uint64_t LoadWord(const std::uint64_t& word) {
+    if constexpr (ThreadedBuild)
+        return std::atomic_ref<std::uint64_t>(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
+    else
+        return word;
+}
+inline void StoreWord(std::uint64_t& word, std::uint64_t value) {
+    if constexpr (ThreadedBuild)
+        std::atomic_ref<std::uint64_t>(word).store(value, std::memory_order_relaxed);
+    else
+        word = value;
+}
+
+// The key word an entry holds for a position's key and the entry's data, and back.
+constexpr Key KeyWordFor(Key key, std::uint64_t data) { return ThreadedBuild ? key ^ data : key; }
+constexpr Key KeyOfWords(Key keyWord, std::uint64_t data) { return ThreadedBuild ? keyWord ^ data : keyWord; }
 
 inline constexpr int BucketSize = 6;
 inline constexpr std::uint64_t BucketsPerMb = 5461;
@@ -69,8 +95,18 @@ inline HashEntry* BucketOf(HashEntry* table, Key key) { return table + BucketOfK
 // Tables held from an earlier call of the same size are cleared and kept, others released first.
 bool AllocateTables();
 bool AllocateTablesOfSize(int megabytes);
+// Empties both tables. A threaded build puts fresh zero pages in place of large tables and leaves the
+// release of the old ones and the faulting in of the new ones to the page keeper.
 void ClearTables();
 void FreeTables();
+
+// The program's table sizes go beyond the library's 1024 MB.
+inline constexpr int MaxProgramHashMb = sizeof(void*) >= 8 ? 65536 : 1024;
+
+// New empty tables of 1 to MaxProgramHashMb megabytes in place of the present ones, allocated before
+// the present ones are released. False, with the present tables kept as they are, when the system
+// cannot give the memory without swapping. For the program, between searches.
+bool ResizeTables(int megabytes);
 
 // Asks the processor to fetch the bucket of a position ahead of its probe; changes nothing else.
 inline void PrefetchBucket(int whiteToMove, Key key) {
@@ -82,8 +118,13 @@ inline void PrefetchBucket(int whiteToMove, Key key) {
 }
 
 // The entry of this node's position, a freshly claimed entry (data zero), or null when the bucket
-// holds only deeper entries of the current game ply.
-HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply);
+// holds only deeper entries of the current game ply. `found` receives the entry's key and data as the
+// probe read them (the search reads them there: another thread may change the entry meanwhile).
+HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply, HashEntry& found);
+inline HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply) {
+    HashEntry found;
+    return ProbeOrClaim(whiteToMove, depth, ply, found);
+}
 
 // Writes a node's result; a null entry stores nothing. When the entry was taken over by another
 // position since the probe, the node's bucket is looked up again by the probe rule.

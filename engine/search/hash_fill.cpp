@@ -17,7 +17,7 @@ int HashFullPermille() {
     std::uint64_t used = 0;
     for (const HashEntry* table : {WhiteTable, BlackTable})
         for (std::uint64_t i = 0; i < sample; ++i)
-            if (table[i].Data != 0 && EntryAge(table[i]) == age) ++used;
+            if (const HashEntry entry{0, LoadWord(table[i].Data)}; entry.Data != 0 && EntryAge(entry) == age) ++used;
     return static_cast<int>(used * 1000 / (2 * sample));
 }
 

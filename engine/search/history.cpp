@@ -3,7 +3,7 @@
 
 namespace zarn {
 
-std::int32_t History[2][HistorySize];
+ZARN_PER_THREAD std::int32_t History[2][HistorySize];
 
 void AgeHistory() {
     for (auto& table : History)

@@ -8,13 +8,13 @@
 
 namespace zarn {
 
-int GamePhase = OpeningPhase;
-int WhiteDrawScore = 0;
-int BlackDrawScore = 0;
-std::int32_t WhiteSafety[SafetyTableSize];
-std::int32_t BlackSafety[SafetyTableSize];
-std::int32_t WhiteOffensive[OffensiveTableSize];
-std::int32_t BlackOffensive[OffensiveTableSize];
+ZARN_PER_THREAD int GamePhase = OpeningPhase;
+ZARN_PER_THREAD int WhiteDrawScore = 0;
+ZARN_PER_THREAD int BlackDrawScore = 0;
+ZARN_PER_THREAD std::int32_t WhiteSafety[SafetyTableSize];
+ZARN_PER_THREAD std::int32_t BlackSafety[SafetyTableSize];
+ZARN_PER_THREAD std::int32_t WhiteOffensive[OffensiveTableSize];
+ZARN_PER_THREAD std::int32_t BlackOffensive[OffensiveTableSize];
 
 namespace {
 

@@ -17,13 +17,14 @@
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
 #include "engine/search/timer.h"
+#include "engine/threads/pool.h"
 
 namespace zarn {
 
-Move CurrentRootMove = 0;
-std::int32_t CurrentRootMoveIndex = 0;
-std::int32_t RootInstability = 0;
-std::int32_t BestMoveChangeDepth = 0;
+ZARN_PER_THREAD Move CurrentRootMove = 0;
+ZARN_PER_THREAD std::int32_t CurrentRootMoveIndex = 0;
+ZARN_PER_THREAD std::int32_t RootInstability = 0;
+ZARN_PER_THREAD std::int32_t BestMoveChangeDepth = 0;
 
 namespace {
 
@@ -72,10 +73,12 @@ struct LineWindow {
 
 // How one line of an iteration is searched. The primary line is the first: the time check watches
 // its stability and its result is the analysis's best line. A quiet line reports no variations (a
-// multi-line analysis reports whole iterations instead).
+// multi-line analysis reports whole iterations instead). A helper's line neither asks the time check
+// nor reports anything: it only fills the shared tables.
 struct LineRole {
     bool primary = true;
     bool quiet = false;
+    bool helper = false;
 };
 
 // The caller's report (from five plies on) and the program's own (at every depth).
@@ -104,8 +107,12 @@ bool SearchLine(int side, int depth, int first, LineWindow& window, LineRole rol
         CurrentRootMoveIndex = i;
         const int childDepth = ChildDepth(side, move, depth);
 
-        if (ShouldStop(depth, 1)) return false;
-        ReportCurrentMove(depth);
+        if (role.helper) {
+            if (Stopped()) return false;
+        } else {
+            if (ShouldStop(depth, 1)) return false;
+            ReportCurrentMove(depth);
+        }
 
         if (i == first) {
             int score = SearchRootMove(side, move, childDepth, alpha, beta);
@@ -192,6 +199,9 @@ int RootSearch(int side) {
         Limits.LimitDepth = 5;
     }
 
+    // Helper threads, where there are any, search the same root until this search ends.
+    const HelperSearches helpers(side);
+
     // Line k searches the root moves from index k + 1 on, after the k better lines took their moves
     // to the front.
     const int lines = std::min(RootLineCount(), count);
@@ -220,6 +230,22 @@ int RootSearch(int side) {
         }
         depth += OnePly;
         if (depth > LastIteration) return 0;
+    }
+}
+
+void HelperRootSearch(int side, int index) {
+    if (SearchStack[1].MoveEnd <= MoveStart(1)) return;
+    LineWindow window;
+    int depth = OnePly;
+    (void)index;
+    for (;;) {
+        RootInstability = 0;
+        if (!SearchLine(side, depth, 1, window, {false, true, true})) return;
+        window.previous = window.alpha;
+        window.alpha = window.previous - AspirationWidth;
+        window.beta = window.previous + AspirationWidth;
+        depth += OnePly;
+        if (depth > LastIteration) return;
     }
 }
 

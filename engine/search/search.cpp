@@ -25,9 +25,9 @@
 
 namespace zarn {
 
-std::uint32_t NodeCount = 0;
-std::int32_t SelDepth = 0;
-std::int32_t NodeCountdown = NodesPerTimeCheck;
+ZARN_PER_THREAD std::uint32_t NodeCount = 0;
+ZARN_PER_THREAD std::int32_t SelDepth = 0;
+ZARN_PER_THREAD std::int32_t NodeCountdown = NodesPerTimeCheck;
 std::atomic<std::int32_t> StopFlag{0};
 
 namespace {
@@ -225,18 +225,19 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     bool needIid = true;
     const int alpha0 = alpha;
 
-    HashEntry* entry = ProbeOrClaim(Side, depth, ply);
-    if (entry && EntryDepth(*entry) != 0) {
-        const int flags = EntryFlags(*entry);
-        if (EntryDepth(*entry) >= depth) {
-            const int score = EntryScore(*entry, ply);
+    HashEntry found;
+    HashEntry* entry = ProbeOrClaim(Side, depth, ply, found);
+    if (entry && EntryDepth(found) != 0) {
+        const int flags = EntryFlags(found);
+        if (EntryDepth(found) >= depth) {
+            const int score = EntryScore(found, ply);
             if (flags & Exact) return score;
             if ((flags & LowerBound) && score >= beta) return score;
             if ((flags & UpperBound) && score <= alpha) return score;
         }
         if (flags & MateThreat) threat = true;
-        if (EntryDepth(*entry) >= depth - 2 * OnePly) needIid = false;
-        record.HashMove = EntryMove(*entry);
+        if (EntryDepth(found) >= depth - 2 * OnePly) needIid = false;
+        record.HashMove = EntryMove(found);
     }
 
     if (!inCheck && !threat && nullAllowed == 1 && own.PieceMaterial != 0 &&

@@ -5,15 +5,16 @@
 #include <cstdint>
 
 #include "engine/board/types.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
 // Nodes entered (full-width and quiescence) since the analysis started.
-extern std::uint32_t NodeCount;
+extern ZARN_PER_THREAD std::uint32_t NodeCount;
 // The deepest ply a node of the analysis has reached (the root is ply 1).
-extern std::int32_t SelDepth;
+extern ZARN_PER_THREAD std::int32_t SelDepth;
 // Counts down to the next time check.
-extern std::int32_t NodeCountdown;
+extern ZARN_PER_THREAD std::int32_t NodeCountdown;
 inline constexpr std::int32_t NodesPerTimeCheck = 200000;
 // Non-zero when the search must unwind; written by the stop request from another thread.
 extern std::atomic<std::int32_t> StopFlag;

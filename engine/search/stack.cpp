@@ -3,7 +3,7 @@
 
 namespace zarn {
 
-PlyRecord SearchStack[MaxPly];
+ZARN_PER_THREAD PlyRecord SearchStack[MaxPly];
 
 void ResetSearchStack() {
     // The root's moves start at index 1, so index 0 of the move buffer never holds a move.

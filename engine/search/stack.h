@@ -5,6 +5,7 @@
 
 #include "engine/board/types.h"
 #include "engine/search/picker_stage.h"
+#include "engine/threads/per_thread.h"
 
 namespace zarn {
 
@@ -29,7 +30,7 @@ struct alignas(64) PlyRecord {
     Move Pv[MaxPly] = {};  // principal variation from this ply on, from index ply, ended by 0
 };
 
-extern PlyRecord SearchStack[MaxPly];
+extern ZARN_PER_THREAD PlyRecord SearchStack[MaxPly];
 
 inline int MoveStart(int ply) { return SearchStack[ply - 1].MoveEnd; }
 // En-passant square of the position at this ply.

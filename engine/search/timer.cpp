@@ -7,6 +7,7 @@
 #include "engine/interface/options.h"
 #include "engine/search/extra_limits.h"
 #include "engine/search/root.h"
+#include "engine/threads/pool.h"
 #include "platform/platform.h"
 
 namespace zarn {
@@ -71,6 +72,9 @@ int ElapsedMs() {
 int ShouldStop(int depth, int ply) {
     if (Pondering.load(std::memory_order_relaxed)) return 0;
     if (NodeLimitReached() || (ply == 1 && MateLimitReached())) return 1;
+    // The clock is the main searcher's to watch; a helper stops when the main searcher does.
+    if constexpr (ThreadedBuild)
+        if (IsHelperThread()) return 0;
     // 64-bit products: large time controls must not overflow the percentages.
     const std::int64_t e = ElapsedMs();
     const std::int64_t p = PonderElapsedMs.load(std::memory_order_relaxed);

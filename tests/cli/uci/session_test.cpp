@@ -15,6 +15,10 @@
 #include "engine/board/board.h"
 #include "engine/interface/options.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/extra_limits.h"
+#include "engine/search/hash.h"
+#include "engine/threads/pool.h"
+#include "platform/platform.h"
 #include "tests/cli/uci/session_harness.h"
 
 namespace zarn::cli {
@@ -81,10 +85,11 @@ TEST(UciSession, IdentifiesItselfAndAdvertisesEngineAndProgramOptions) {
         ASSERT_LT(next, lines.size());
         EXPECT_EQ(lines[next], *option);
     }
-    EXPECT_EQ(lines.at(next), "option name Hash type spin default 64 min 1 max 1024");
+    EXPECT_EQ(lines.at(next), "option name Hash type spin default 64 min 1 max " + std::to_string(MaxProgramHashMb));
     EXPECT_EQ(lines.at(next + 1), "option name Clear Hash type button");
     EXPECT_EQ(lines.at(next + 2), "option name Ponder type check default false");
     EXPECT_EQ(lines.at(next + 3), "option name MultiPV type spin default 1 min 1 max 64");
+    EXPECT_EQ(lines.at(next + 4), "option name Threads type spin default 1 min 1 max " + std::to_string(MaxSearchThreads));
     EXPECT_EQ(lines.back(), "uciok");
 
     harness.Send("isready");
@@ -170,7 +175,7 @@ TEST(UciSession, OptionsReachTheEngineAndSurviveANewHashSize) {
     harness.Send("setoption name BlitzPlayingSpeed value 30");
     EXPECT_TRUE(harness.Recent().empty());
     EXPECT_EQ(Options.DrawScore, 50);
-    // A new hash size starts the engine afresh; the options and the position are set again.
+    // A new hash size changes neither the options nor the position.
     harness.Send("setoption name Hash value 2");
     EXPECT_TRUE(harness.Recent().empty());
     EXPECT_EQ(Options.DrawScore, 50);
@@ -603,6 +608,67 @@ TEST(UciSession, ReadyokWaitsForANewTableAndNoInputIsLost) {
     EXPECT_TRUE(StartsWith(lines.back(), "bestmove ")) << lines.back();
     std::remove(input.c_str());
     std::remove(output.c_str());
+}
+
+// Helper threads beside the main searcher: the same commands keep working, node budgets and reports
+// count every thread, the thread count changes between searches, and a table the machine cannot give
+// is refused with the old one kept.
+TEST(UciSession, SeveralThreadsSearchStopAndCountTogether) {
+    SessionHarness harness;
+    harness.Send("setoption name Threads value 2");
+    EXPECT_TRUE(harness.Recent().empty());
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go nodes 300000");
+    const std::vector<std::string> best = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    ASSERT_GE(best.size(), 2u);
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {best[1]})) << best[1];
+    EXPECT_GT(OtherThreadsNodes(), 0u);
+    EXPECT_GE(SearchedNodes(), 300000u);
+    // Each thread sees the other's count up to one check (budget / 256 nodes) late.
+    EXPECT_LE(SearchedNodes(), 300000u + 2 * (300000u / 256 + 1 + NodeLimitOvershoot));
+
+    // Isready while pondering, the ponder hit, the stop.
+    harness.Send("position startpos moves e2e4");
+    harness.Send("go ponder wtime 100000 btime 100000");
+    harness.Send("isready");
+    EXPECT_EQ(harness.Await("readyok", 2s), "readyok");
+    harness.Send("setoption name Threads value 4");
+    EXPECT_TRUE(StartsWith(harness.Await("info string", 0ms), "info string setoption: refused"));
+    harness.Send("ponderhit");
+    harness.Send("stop");
+    const std::vector<std::string> pondered = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    ASSERT_GE(pondered.size(), 2u);
+    EXPECT_TRUE(Playable({true, "", {"e2e4"}}, {pondered[1]})) << pondered[1];
+
+    // More threads, several lines, a mate limit.
+    harness.Send("setoption name Threads value 3");
+    harness.Send("setoption name MultiPV value 2");
+    harness.Send("position fen 7k/8/5K2/8/8/8/8/R7 w - - 0 1");
+    harness.Send("go mate 2");
+    const std::vector<std::string> mating = Words(harness.Await("bestmove"));
+    harness.Session().WaitForSearchEnd();
+    EXPECT_EQ(SearchThreads(), 3);
+    ASSERT_GE(mating.size(), 2u);
+    EXPECT_TRUE(mating[1] == "f6g6" || mating[1] == "f6f7") << mating[1];
+    int secondLines = 0;
+    for (const std::string& line : harness.Recent()) secondLines += FieldAfter(line, "multipv") == "2";
+    EXPECT_GT(secondLines, 0);
+
+    // Back to one thread; a table beyond the machine's memory is refused and the old one kept.
+    harness.Send("setoption name Threads value 1");
+    harness.Send("setoption name MultiPV value 1");
+    if (platform::AvailableMemory() < std::uint64_t{MaxProgramHashMb} << 20) {
+        harness.Send("setoption name Hash value " + std::to_string(MaxProgramHashMb));
+        EXPECT_EQ(harness.Await("info string", 0ms), "info string setoption: no memory for a hash table of " +
+                                                         std::to_string(MaxProgramHashMb) + " MB; it stays at 4 MB");
+    }
+    harness.Send("position startpos");
+    harness.Send("go depth 4");
+    EXPECT_TRUE(StartsWith(harness.Await("bestmove"), "bestmove "));
+    harness.Session().WaitForSearchEnd();
+    EXPECT_EQ(SearchThreads(), 1);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -27,8 +28,10 @@
 #include "cli/uci/report.h"
 #include "engine/interface/report.h"
 #include "engine/interface/zarn.h"
+#include "engine/search/extra_limits.h"
 #include "engine/search/root_result.h"
 #include "engine/search/search.h"
+#include "engine/threads/pool.h"
 #include "platform/platform.h"
 
 namespace zarn::cli {
@@ -43,7 +46,7 @@ constexpr std::int64_t MaxMoveTimeMs = 24 * 3600 * 1000;
 constexpr auto WatchInterval = std::chrono::milliseconds(10);
 constexpr auto StopLimit = std::chrono::seconds(10);
 constexpr std::string_view Usage =
-    "[--fen FEN] [--moves \"e2e4 e7e5\"] [--depth N | --movetime MS | --infinite] [--multipv N]";
+    "[--fen FEN] [--moves \"e2e4 e7e5\"] [--depth N | --movetime MS | --infinite] [--multipv N] [--threads N]";
 
 struct AnalyseArguments {
     PositionRecord position;
@@ -51,6 +54,7 @@ struct AnalyseArguments {
     std::int64_t moveTimeMs = -1;
     bool infinite = false;
     int lines = 1;  // --multipv
+    int threads = 1;  // --threads
 };
 
 // Raised by SIGINT and SIGTERM, and by the end of standard input in an infinite analysis; the
@@ -94,7 +98,7 @@ public:
     void OnCurrentMove(const char*, int, int) override {}
 
     void OnResult(int kind, const RootLine& line) override {
-        nodes_.Extend(static_cast<int>(NodeCount));
+        nodes_.Extend(EngineNodes());
         const std::string scoreText = ReadableScoreText(ScoreFromEngine(line.Score));
         if (kind != ReportExact) {
             PrintIfNew(line.Depth, (kind == ReportFailHigh ? ">=" : "<=") + scoreText, LineMoves(line));
@@ -108,7 +112,7 @@ public:
 
     // A multi-line analysis: every line of the iteration, best first, when any of them changed.
     void OnLines(int depth, int count) override {
-        nodes_.Extend(static_cast<int>(NodeCount));
+        nodes_.Extend(EngineNodes());
         std::vector<Shown> lines;
         proven_ = true;
         for (int k = 0; k < count; ++k) {
@@ -141,7 +145,7 @@ public:
     // Prints the search's final result at the depth it reached, unless the last line showed it, and
     // returns its moves.
     std::vector<std::string> PrintFinal(const RootLine& final) {
-        nodes_.Extend(static_cast<int>(NodeCount));
+        nodes_.Extend(EngineNodes());
         const std::vector<std::string> moves = LineMoves(SameResult(final, best_) ? shown_ : FullLine(final));
         const std::string scoreText = ReadableScoreText(ScoreFromEngine(final.Score));
         if (final.Depth != last_.depth || scoreText != last_.score || moves != last_.moves)
@@ -150,6 +154,9 @@ public:
     }
 
 private:
+    // Every searching thread's nodes, as the engine's own reports give them.
+    static int EngineNodes() { return static_cast<int>(static_cast<std::uint32_t>(SearchedNodes())); }
+
     struct Shown {
         int depth = 0;
         std::string score;
@@ -197,7 +204,7 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view option = args[i];
         const bool takesValue = option == "--fen" || option == "--moves" || option == "--depth" || option == "--movetime" ||
-                                option == "--multipv";
+                                option == "--multipv" || option == "--threads";
         if (takesValue && i + 1 >= args.size()) return std::string(option) + " needs a value";
         if (option == "--fen") {
             arguments.position.fen = ReadFenArgument("analyse", args.subspan(++i, 1));
@@ -222,6 +229,10 @@ std::string ReadArguments(std::span<char* const> args, AnalyseArguments& argumen
             std::int64_t lines = 0;
             if (!ReadNumber(args[++i], 1, MaxRootLines, lines)) return RangeError(option, MaxRootLines, args[i]);
             arguments.lines = static_cast<int>(lines);
+        } else if (option == "--threads") {
+            std::int64_t threads = 0;
+            if (!ReadNumber(args[++i], 1, MaxSearchThreads, threads)) return RangeError(option, MaxSearchThreads, args[i]);
+            arguments.threads = static_cast<int>(threads);
         } else if (option == "--infinite") {
             arguments.infinite = true;
             ++limits;
@@ -293,6 +304,8 @@ int RunAnalyse(std::span<char* const> args) {
         StopEngine();
         return 2;
     }
+    if (const int threads = SetSearchThreads(arguments.threads); threads != arguments.threads)
+        std::fprintf(stderr, "zarn analyse: searching on %d threads; the system gave no more\n", threads);
     std::printf("Analysing %s", arguments.position.startPosition ? "the start position" : arguments.position.fen.c_str());
     if (!arguments.position.moves.empty()) std::printf(" after %zu moves", arguments.position.moves.size());
     if (arguments.depth > 0) std::printf(" to depth %d", arguments.depth);
@@ -323,6 +336,7 @@ int RunAnalyse(std::span<char* const> args) {
         std::printf("\n");
     }
     std::fflush(stdout);
+    SetSearchThreads(1);
     StopEngine();
     return 0;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # CI step: the tests that call the engine from a second thread (stop, ponder hit, the UCI search
-# thread, the adapter's stop), built and run under ThreadSanitizer. Any report fails the step.
+# thread, the adapter's stop) and the program's searches on several threads (shared tables, helper
+# threads, a UCI session at several threads), built and run under ThreadSanitizer. Any report fails
+# the step.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -12,7 +14,7 @@ cmake --build build-tsan -j"$jobs"
 
 export TSAN_OPTIONS=halt_on_error=1:abort_on_error=1:second_deadlock_stack=1
 # The timing tests run on a clock of their own, which the sanitizer's slowdown cannot break.
-threaded='AnotherThread|Pondering|ThreadedAnalysis|UciSession|AdapterReports|AdapterSearch|AdapterLifecycle'
+threaded='AnotherThread|Pondering|ThreadedAnalysis|UciSession|AdapterReports|AdapterSearch|AdapterLifecycle|SharedTables|HelperThreads'
 # setarch -R: some kernels map memory where ThreadSanitizer cannot run with address randomisation on.
 runner=()
 if command -v setarch >/dev/null 2>&1 && setarch "$(uname -m)" -R true 2>/dev/null; then

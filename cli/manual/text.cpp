@@ -26,7 +26,8 @@ constexpr std::array Commands{
           "uci, isready, setoption, ucinewgame, position startpos|fen FEN [moves MOVES], go, stop, ponderhit "
           "and quit (debug and register are accepted and ignored). go takes wtime, btime, winc, binc, "
           "movestogo, movetime, depth, nodes, mate, infinite and ponder; searchmoves is accepted and not "
-          "applied. nodes N ends the search within 256 nodes past N, mate N as soon as a mate in N moves or "
+          "applied. nodes N counts the nodes of every search thread and ends the search within 256 nodes past "
+          "N on one thread (N / 256 + 256 more a thread on several), mate N as soon as a mate in N moves or "
           "fewer is found; both combine with the other limits. Unknown or malformed go parameters are skipped "
           "with an info string. Every depth from 1 on is reported with its score and variation, which goes on "
           "with the hash table's moves where the search cut it short, and every go ends in bestmove, the "
@@ -34,7 +35,7 @@ constexpr std::array Commands{
           "the input, so stop and quit are answered at once; the program keeps its own deadline with a "
           "reserve for the exchange of messages. "
           "Other malformed input is answered with an info string and changes nothing."},
-    Entry{"analyse [--fen FEN] [--moves MOVES] [--depth N | --movetime MS | --infinite] [--multipv N]",
+    Entry{"analyse [--fen FEN] [--moves MOVES] [--depth N | --movetime MS | --infinite] [--multipv N] [--threads N]",
           "Analyses one position and prints its progress from depth 1 on (depth, score, nodes, nodes per "
           "second, time, moves): a line whenever the score, the best move or its variation changes, a score "
           "bound as >= or <= while a move is searched again, and at the end the result at the depth reached; "
@@ -46,7 +47,8 @@ constexpr std::array Commands{
           "it: 2N-1 plies for a mate in N, 2N for mated in N. --multipv N reports the N best moves, each with "
           "its own variation (1 by default), all of them again whenever one changes; a proven mate then ends "
           "the analysis when every line has one. Variations that the search cut short where it took a score "
-          "from its hash table go on with the table's moves, up to the depth."},
+          "from its hash table go on with the table's moves, up to the depth. --threads N searches on N "
+          "threads (1 by default), like the UCI option Threads."},
     Entry{"annotate GAMES.pgn [--movetime MS | --depth N] [--output OUT.pgn [--resume]] [--graph DIR] [--jobs N] "
           "[--shard K/N]",
           "Searches every position of each game's main line in the PGN file GAMES.pgn (- for standard input) "
@@ -79,10 +81,12 @@ constexpr std::array Commands{
 };
 
 constexpr std::array UciOptions{
-    Entry{"Hash (spin, default 64, 1 to 1024)",
-          "Megabytes for the transposition tables. A change starts the engine afresh with empty tables; the "
-          "position and the other options are kept."},
-    Entry{"Clear Hash (button)", "Empties the transposition tables."},
+    Entry{"Hash (spin, default 64, 1 to 65536; 1 to 1024 in 32-bit builds)",
+          "Megabytes for the transposition tables. A change gives new empty tables; the position and the "
+          "other options are kept. A size the machine's free memory cannot hold is refused with an info "
+          "string, and the tables stay as they were. Large tables are faulted in, and released, by a "
+          "background thread while the engine waits, so that the first search does not pay for it."},
+    Entry{"Clear Hash (button)", "Empties the transposition tables (as ucinewgame does)."},
     Entry{"Ponder (check, default false)",
           "Tells the engine that the interface may let it think on the opponent's time (go ponder, then "
           "ponderhit or stop)."},
@@ -90,6 +94,13 @@ constexpr std::array UciOptions{
           "How many best moves the search reports, each with its own variation: every completed iteration "
           "gives that many info lines with multipv 1, 2, ..., best first (fewer when there are fewer legal "
           "moves). bestmove is the first line's move."},
+    Entry{"Threads (spin, default 1, 1 to 512; 1 on Windows)",
+          "Threads that search: besides the main search thread, Threads - 1 helper threads search the same "
+          "position and share the transposition tables with it; the main thread reports, keeps the time and "
+          "chooses the move, and nodes and nps count every thread. Set it to the number of processor cores. "
+          "The helpers are made when the option is set and kept for the searches that follow. The Windows "
+          "programs search on one thread: their compilers emulate the per-thread storage the search needs "
+          "with a call per access."},
     Entry{"RecaptureExtensions (spin, default 45, 0 to 60)",
           "Extension of a recapture of a piece of the same class, in sixtieths of a ply."},
     Entry{"PawnPushExtensions (spin, default 45, 0 to 60)",

@@ -79,6 +79,8 @@ UciClock& SystemClock() {
 UciSession::UciSession(std::ostream& out, UciClock& clock, int hashMb) : out_(out), clock_(clock) {
     SetReportListener(this);
     SetSearchThreads(1);
+    // The move goes out as soon as the main search thread has it; the helpers stop meanwhile.
+    SetAnalysisEndsBeforeHelpers(true);
     hashMb_ = std::clamp(hashMb, 1, MaxProgramHashMb);
     if (StartEngine(hashMb_) < 0) Note("the engine could not allocate its tables");
 }
@@ -86,6 +88,7 @@ UciSession::UciSession(std::ostream& out, UciClock& clock, int hashMb) : out_(ou
 UciSession::~UciSession() {
     HandleStop();
     SetReportListener(nullptr);
+    SetAnalysisEndsBeforeHelpers(false);
     SetSearchThreads(1);
     StopEngine();
 }
@@ -353,6 +356,8 @@ void UciSession::RunSearch(bool ponder) {
         stateChanged_.wait(lock, [this] { return released_ || (!waitsForStop_ && !pondering_); });
     }
     Send("bestmove " + ChooseBestMove(result));
+    // Nothing that the helpers read changes before they have left their search.
+    WaitForHelpers();
     std::lock_guard lock(stateMutex_);
     searching_ = false;
     stateChanged_.notify_all();

@@ -8,6 +8,7 @@
 #include "engine/interface/engine_state.h"
 #include "engine/search/stack.h"
 #include "engine/threads/page_keeper.h"
+#include "engine/threads/pool.h"
 #include "platform/platform.h"
 
 namespace zarn {
@@ -104,6 +105,7 @@ HashEntry* LookUp(HashEntry* table, Key key, int depth, HashEntry& found) {
 }  // namespace
 
 void FreeTables() {
+    WaitForHelpers();
     const bool background = InBackground(EntryCount);
     ReleasePair(WhiteTable, BlackTable, EntryCount);
     WhiteTable = nullptr;
@@ -116,6 +118,7 @@ void FreeTables() {
 }
 
 bool AllocateTablesOfSize(int megabytes) {
+    WaitForHelpers();
     const int mb = std::clamp(megabytes, 1, 1024);
     const std::uint64_t buckets = static_cast<std::uint64_t>(mb) * BucketsPerMb;
     const std::uint64_t entries = buckets * BucketSize;
@@ -136,6 +139,7 @@ bool AllocateTablesOfSize(int megabytes) {
 }
 
 bool ResizeTables(int megabytes) {
+    WaitForHelpers();
     const int mb = std::clamp(megabytes, 1, MaxProgramHashMb);
     const std::uint64_t buckets = static_cast<std::uint64_t>(mb) * BucketsPerMb;
     const std::uint64_t entries = buckets * BucketSize;
@@ -157,6 +161,7 @@ bool ResizeTables(int megabytes) {
 bool AllocateTables() { return AllocateTablesOfSize(HashSizeMb); }
 
 void ClearTables() {
+    WaitForHelpers();
     const std::size_t bytes = TableBytes(EntryCount);
     if (InBackground(EntryCount) && WhiteTable && BlackTable) {
         // Fresh zero pages at once; the used ones go back to the system in the background.

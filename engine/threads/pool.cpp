@@ -45,6 +45,7 @@ public:
 
     int Resize(int helpers) {
         std::unique_lock lock(mutex_);
+        WaitUntilIdle(lock);
         helpers = std::clamp(helpers, 0, MaxSearchThreads - 1);
         // Fewer: the surplus helpers, waiting between analyses, see that they must end.
         if (helpers < wanted_) {
@@ -78,6 +79,8 @@ public:
     void Start(int side) {
         std::unique_lock lock(mutex_);
         if (wanted_ == 0 || threadIndex != 0) return;
+        // Helpers of the last analysis may still be leaving theirs.
+        WaitUntilIdle(lock);
         if (!root_) root_ = std::make_unique<ThreadStateCopy>();
         root_->Save();
         for (NodeSlot& slot : slots_) slot.Nodes.store(0, std::memory_order_relaxed);
@@ -94,7 +97,17 @@ public:
         std::unique_lock lock(mutex_);
         if (running_ == 0) return;
         StopFlag.store(1, std::memory_order_relaxed);
-        if (!finished_.wait_for(lock, StopLimit, [&] { return running_ == 0; })) Fail("a helper thread did not stop");
+        if (!early_) WaitUntilIdle(lock);
+    }
+
+    void Wait() {
+        std::unique_lock lock(mutex_);
+        WaitUntilIdle(lock);
+    }
+
+    void SetEarly(bool early) {
+        std::lock_guard lock(mutex_);
+        early_ = early;
     }
 
     int Active() const { return active_.load(std::memory_order_relaxed); }
@@ -110,6 +123,10 @@ public:
     }
 
 private:
+    void WaitUntilIdle(std::unique_lock<std::mutex>& lock) {
+        if (!finished_.wait_for(lock, StopLimit, [&] { return running_ == 0; })) Fail("a helper thread did not stop");
+    }
+
     [[noreturn]] static void Fail(const char* what) {
         std::fprintf(stderr, "zarn: %s\n", what);
         std::abort();
@@ -149,6 +166,7 @@ private:
     int running_ = 0;  // helpers within the current search
     std::uint64_t generation_ = 0;  // analyses started
     int side_ = 1;
+    bool early_ = false;  // an analysis returns before its helpers have stopped
     std::unique_ptr<ThreadStateCopy> root_;  // the main searcher's state as the analysis started
     std::atomic<int> active_{1};             // threads of the current or last analysis
     NodeSlot slots_[MaxSearchThreads];       // slot i: thread i's nodes in the current analysis
@@ -168,6 +186,12 @@ void StopHelpers() {
     if (threadIndex == 0) pool.Stop();
 }
 
+void SetAnalysisEndsBeforeHelpers(bool early) { pool.SetEarly(early); }
+
+void WaitForHelpers() {
+    if (threadIndex == 0) pool.Wait();
+}
+
 bool IsHelperThread() { return threadIndex != 0; }
 
 int ActiveSearchThreads() { return pool.Active(); }
@@ -182,6 +206,8 @@ int SetSearchThreads(int) { return 1; }
 int SearchThreads() { return 1; }
 void StartHelpers(int) {}
 void StopHelpers() {}
+void SetAnalysisEndsBeforeHelpers(bool) {}
+void WaitForHelpers() {}
 bool IsHelperThread() { return false; }
 int ActiveSearchThreads() { return 1; }
 void PublishNodes(std::uint64_t) {}

@@ -20,9 +20,17 @@ int SetSearchThreads(int count);
 int SearchThreads();
 
 // Called by the root search once the root is prepared: the helpers start on a copy of the calling
-// thread's state. StopHelpers raises the stop flag and returns once every helper has left its search.
+// thread's state. StopHelpers raises the stop flag and returns once every helper has left its search,
+// or at once when the analysis may end before its helpers (below).
 void StartHelpers(int side);
 void StopHelpers();
+
+// An analysis may return as soon as its helpers are told to stop, so that its caller can give the
+// move without waiting for them; the caller must then call WaitForHelpers before it changes anything
+// they read (the options, the tables). Off by default. The UCI session uses it.
+void SetAnalysisEndsBeforeHelpers(bool early);
+// Returns once no helper is in a search (at once without helpers).
+void WaitForHelpers();
 
 // The helpers search from construction to destruction (nothing happens without helpers).
 class HelperSearches {

@@ -6,7 +6,12 @@
 #      not resident);
 #   2. over UCI, the time from `setoption name Hash value 1024` to `readyok` after `isready`, for zarn
 #      and Debian's stockfish in the same run (median of three), with each program's peak resident
-#      memory afterwards (goal: zarn at least twice as fast as stockfish).
+#      memory afterwards (goal: zarn at least twice as fast as stockfish);
+#   3. the first search on a new table: at Hash 1024, WAIT seconds (default 3) after `readyok`, a
+#      `go depth 11` from a middlegame position, then again after `ucinewgame` and the same wait, with
+#      the processor time (user and system) each took (goal: the first at most 1.15 times the second,
+#      little system time in either: the table's pages are faulted in by a background thread while the
+#      engine waits).
 #
 # Usage: bench/hash.sh [build directory]   (default build/; needs zarn, zarn-hash-init and engine/libZarn504.so there)
 set -euo pipefail
@@ -73,3 +78,54 @@ if [ -n "${ms_stockfish:-}" ]; then
         r = s / (z > 0 ? z : 1)
         printf "stockfish/zarn: %.1fx (goal >= 2: %s)\n", r, (r >= 2) ? "met" : "NOT met" }'
 fi
+
+# first_searches ENGINE: for each of the two searches, "wall-ms user-ms system-ms".
+first_searches() {
+    local engine=$1 line tick
+    tick=$(getconf CLK_TCK)
+    coproc ENGINE { exec "$engine" 2>/dev/null; }
+    local pid=$ENGINE_PID
+    exec {to}>&"${ENGINE[1]}" {from}<&"${ENGINE[0]}"
+    expect() {  # reads lines until one starts with $1
+        while IFS= read -r -t 120 line <&"$from"; do
+            [[ "${line%$'\r'}" == "$1"* ]] && return 0
+        done
+        return 1
+    }
+    # The process's processor time less the page keeper's threads' (their background work is not the
+    # search's).
+    cpu() {
+        local stats=() task
+        for task in /proc/"$pid"/task/*; do
+            [[ "$(cat "$task/comm" 2>/dev/null)" == zarn-pages* ]] && stats+=("$task/stat")
+        done
+        awk -v main="/proc/$pid/stat" 'BEGIN { getline line < main; split(line, p, " "); u = p[14]; s = p[15] }
+            { u -= $14; s -= $15 } END { print u, s }' "${stats[@]}" </dev/null
+    }
+    printf 'uci\nsetoption name Hash value 1024\nisready\n' >&"$to"
+    expect readyok || { echo timeout; kill "$pid"; return; }
+    for round in first second; do
+        [ "$round" = second ] && { printf 'ucinewgame\nisready\n' >&"$to"; expect readyok; }
+        sleep "${WAIT:-3}"
+        read -r user0 system0 < <(cpu)
+        started=$(date +%s%N)
+        printf 'position fen %s\ngo depth 11\n' "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R1BQKB1R w KQ -" >&"$to"
+        expect bestmove || { echo timeout; kill "$pid"; return; }
+        finished=$(date +%s%N)
+        read -r user1 system1 < <(cpu)
+        echo "$(((finished - started) / 1000000)) $(((user1 - user0) * 1000 / tick)) $(((system1 - system0) * 1000 / tick))"
+    done
+    echo quit >&"$to"
+    exec {to}>&- {from}<&-
+    wait "$pid" 2>/dev/null || true
+}
+
+echo "== Hash 1024: go depth 11 ${WAIT:-3} s after readyok, then again after ucinewgame (load $(awk '{ print $1 }' /proc/loadavg))"
+mapfile -t searches < <(first_searches "$zarn")
+read -r first_ms first_user first_system <<<"${searches[0]}"
+read -r second_ms second_user second_system <<<"${searches[1]}"
+printf 'first  %6s ms (user %6s ms, system %5s ms)\nsecond %6s ms (user %6s ms, system %5s ms)\n' \
+    "$first_ms" "$first_user" "$first_system" "$second_ms" "$second_user" "$second_system"
+awk -v a="$first_ms" -v b="$second_ms" -v ua="$first_user" -v sa="$first_system" -v ub="$second_user" -v sb="$second_system" 'BEGIN {
+    r = a / (b > 0 ? b : 1); c = (ua + sa) / ((ub + sb) > 0 ? ub + sb : 1)
+    printf "first/second: %.2fx wall, %.2fx processor time (goal <= 1.15: %s)\n", r, c, (c <= 1.15) ? "met" : "NOT met" }'

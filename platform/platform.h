@@ -46,6 +46,9 @@ bool PopulatePages(void* block, std::size_t bytes);
 // Memory the system could give without swapping, in bytes; 0 when unknown.
 std::uint64_t AvailableMemory();
 
+// Names the calling thread for tools that list threads (at most 15 characters are kept); may do nothing.
+void NameThisThread(const char* name);
+
 // Atomically stores value and returns the previous value.
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value);
 

@@ -2,6 +2,7 @@
 #if !defined(_WIN32)
 
 #include <dlfcn.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -123,6 +124,16 @@ std::uint64_t AvailableMemory() {
     if (pages > 0 && pageSize > 0) return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 #endif
     return 0;
+}
+
+void NameThisThread(const char* name) {
+#if defined(__linux__)
+    char shortened[16] = {};
+    std::strncpy(shortened, name, sizeof shortened - 1);
+    pthread_setname_np(pthread_self(), shortened);
+#else
+    (void)name;
+#endif
 }
 
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {

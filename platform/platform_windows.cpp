@@ -78,6 +78,8 @@ std::uint64_t AvailableMemory() {
     return static_cast<std::uint64_t>(status.ullAvailPhys);
 }
 
+void NameThisThread(const char*) {}
+
 std::int32_t AtomicExchange(volatile std::int32_t* target, std::int32_t value) {
     static_assert(sizeof(LONG) == sizeof(std::int32_t));
     return static_cast<std::int32_t>(::InterlockedExchange(reinterpret_cast<volatile LONG*>(target), value));

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "engine/search/root.h"
 #include "engine/search/search.h"
 #include "engine/threads/thread_state.h"
+#include "platform/platform.h"
 #endif
 
 namespace zarn {
@@ -134,6 +136,7 @@ private:
 
     void HelperMain(int index, std::uint64_t seen) {
         threadIndex = index;
+        platform::NameThisThread(("zarn-helper-" + std::to_string(index)).c_str());
         // A pawn table of the helper's own: no entry is ever shared.
         AllocatePawnHash();
         std::unique_lock lock(mutex_);

@@ -40,7 +40,7 @@ positions=(
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"
     "r1b2rk1/2qnbppp/p2ppn2/1p6/3NP3/1BN1B3/PPP1QPPP/R4RK1 w - -"
     "2rq1rk1/pp1bppbp/2np1np1/8/3NP3/1BN1BP2/PPPQ2PP/2KR3R b - -"
-    "r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq -"
+    "r1bqr1k1/pp1nbppp/2p2n2/3p2B1/3P4/2NBP3/PPQ1NPPP/R3K2R w KQ -"
 )
 
 load() { awk '{ print $1, $2, $3 }' /proc/loadavg; }

@@ -233,11 +233,12 @@ int RootSearch(int side) {
     }
 }
 
-void HelperRootSearch(int side, int index) {
+void HelperRootSearch(int side) {
     if (SearchStack[1].MoveEnd <= MoveStart(1)) return;
     LineWindow window;
+    // From the first iteration like the main searcher: helpers that start deeper, one ply ahead, made
+    // no measurable difference to the nodes two threads need to reach a depth.
     int depth = OnePly;
-    (void)index;
     for (;;) {
         RootInstability = 0;
         if (!SearchLine(side, depth, 1, window, {false, true, true})) return;

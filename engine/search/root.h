@@ -22,7 +22,7 @@ int RootSearch(int side);
 // A helper thread's search beside the main searcher (engine/threads/pool.h), on a copy of the main
 // searcher's prepared root: the same iterative deepening over the same root moves, without time
 // checks, reports or results of its own. It ends when the stop flag is raised or after the deepest
-// iteration. index: the helper's number, 1 and up.
-void HelperRootSearch(int side, int index);
+// iteration.
+void HelperRootSearch(int side);
 
 }  // namespace zarn

@@ -148,7 +148,7 @@ private:
             lock.unlock();
             root_->Restore();
             NodeCountdown = StartNodeTally();
-            HelperRootSearch(side, index);
+            HelperRootSearch(side);
             PublishNodes(ThreadNodes());
             lock.lock();
             if (--running_ == 0) finished_.notify_all();

@@ -80,7 +80,15 @@ public:
 
     void Start(int side) {
         std::unique_lock lock(mutex_);
-        if (wanted_ == 0 || threadIndex != 0) return;
+        if (threadIndex != 0) return;
+        if (wanted_ == 0) {
+            // Alone: nodes and node checks as without threads, whatever the last analysis had.
+            if (active_.load(std::memory_order_relaxed) != 1) {
+                active_.store(1, std::memory_order_relaxed);
+                NodeCountdown = CountdownToNextCheck();
+            }
+            return;
+        }
         // Helpers of the last analysis may still be leaving theirs.
         WaitUntilIdle(lock);
         if (!root_) root_ = std::make_unique<ThreadStateCopy>();

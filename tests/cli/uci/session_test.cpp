@@ -665,10 +665,12 @@ TEST(UciSession, SeveralThreadsSearchStopAndCountTogether) {
                                                          std::to_string(MaxProgramHashMb) + " MB; it stays at 4 MB");
     }
     harness.Send("position startpos");
-    harness.Send("go depth 4");
+    harness.Send("go nodes 20000");
     EXPECT_TRUE(StartsWith(harness.Await("bestmove"), "bestmove "));
     harness.Session().WaitForSearchEnd();
     EXPECT_EQ(SearchThreads(), 1);
+    EXPECT_EQ(OtherThreadsNodes(), 0u);
+    EXPECT_LE(SearchedNodes(), 20000u + NodeLimitOvershoot);
 }
 
 }  // namespace

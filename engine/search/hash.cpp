@@ -75,31 +75,29 @@ bool InTable(const HashEntry* entry, const HashEntry* table) {
 }
 
 // The probe rule on one bucket: the entry holding the key, else the replacement candidate claimed
-// for it, else null when every entry is of the current game ply and deeper than the node. `found`
-// receives the returned entry's data as read here.
-HashEntry* LookUp(HashEntry* table, Key key, int depth, HashEntry& found) {
+// for it, else none when every entry is of the current game ply and deeper than the node.
+HashProbe LookUp(HashEntry* table, Key key, int depth) {
     HashEntry* bucket = BucketOf(table, key);
+    for (int i = 0; i < BucketSize; ++i) {
+        const std::uint64_t data = LoadWord(bucket[i].Data);
+        if (KeyOfWords(LoadWord(bucket[i].KeyWord), data) == key) return {bucket + i, data};
+    }
+    // A miss: the replacement candidate, worked out only now (the bucket is in the cache by then).
     HashEntry* candidate = bucket;
     std::uint64_t candidateData = LoadWord(bucket->Data);
-    for (int i = 0; i < BucketSize; ++i) {
-        HashEntry* entry = bucket + i;
-        const std::uint64_t data = LoadWord(entry->Data);
-        if (KeyOfWords(LoadWord(entry->KeyWord), data) == key) {
-            found = {key, data};
-            return entry;
-        }
+    for (int i = 1; i < BucketSize; ++i) {
+        const std::uint64_t data = LoadWord(bucket[i].Data);
         if ((data & AgeDepthMask) < (candidateData & AgeDepthMask)) {
-            candidate = entry;
+            candidate = bucket + i;
             candidateData = data;
         }
     }
     const int age = static_cast<int>(static_cast<std::uint64_t>(GamePly) & FieldMask(AgeBits));
     const HashEntry seen{0, candidateData};
-    if (EntryAge(seen) == age && EntryDepth(seen) > depth) return nullptr;
+    if (EntryAge(seen) == age && EntryDepth(seen) > depth) return {};
     StoreWord(candidate->KeyWord, KeyWordFor(key, 0));
     StoreWord(candidate->Data, 0);
-    found = {key, 0};
-    return candidate;
+    return {candidate, 0};
 }
 
 }  // namespace
@@ -177,10 +175,10 @@ void ClearTables() {
     platform::ZeroPages(BlackTable, bytes);
 }
 
-HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply, HashEntry& found) {
+HashProbe ProbeOrClaim(int whiteToMove, int depth, int ply) {
     HashEntry* table = whiteToMove ? WhiteTable : BlackTable;
-    if (!table) return nullptr;
-    return LookUp(table, NodeKey(ply), depth, found);
+    if (!table) return {};
+    return LookUp(table, NodeKey(ply), depth);
 }
 
 void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int flags) {
@@ -191,8 +189,10 @@ void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int 
         // A deeper node (or another thread) took this entry over; find the node's own slot again.
         HashEntry* table = InTable(entry, WhiteTable) ? WhiteTable : BlackTable;
         if (!table) return;
-        entry = LookUp(table, key, depth, current);
-        if (!entry) return;
+        const HashProbe probe = LookUp(table, key, depth);
+        if (!probe.Entry) return;
+        entry = probe.Entry;
+        current.Data = probe.Data;
     }
     if (score > MateScoreBound)
         score += ply;

@@ -117,14 +117,18 @@ inline void PrefetchBucket(int whiteToMove, Key key) {
     __builtin_prefetch(bucket + BucketSize - 1);
 }
 
-// The entry of this node's position, a freshly claimed entry (data zero), or null when the bucket
-// holds only deeper entries of the current game ply. `found` receives the entry's key and data as the
-// probe read them (the search reads them there: another thread may change the entry meanwhile).
-HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply, HashEntry& found);
-inline HashEntry* ProbeOrClaim(int whiteToMove, int depth, int ply) {
-    HashEntry found;
-    return ProbeOrClaim(whiteToMove, depth, ply, found);
-}
+// A node's handle on its entry: where it stores (null: nowhere) and the entry's data as the probe read
+// it (the node reads the data there: in a threaded build another thread may change the entry meanwhile).
+struct HashProbe {
+    HashEntry* Entry = nullptr;
+    std::uint64_t Data = 0;
+    operator HashEntry*() const { return Entry; }
+    HashEntry Found() const { return {0, Data}; }
+};
+
+// The entry of this node's position, a freshly claimed entry (data zero), or none when the bucket
+// holds only deeper entries of the current game ply.
+HashProbe ProbeOrClaim(int whiteToMove, int depth, int ply);
 
 // Writes a node's result; a null entry stores nothing. When the entry was taken over by another
 // position since the probe, the node's bucket is looked up again by the probe rule.

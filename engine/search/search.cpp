@@ -225,8 +225,9 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     bool needIid = true;
     const int alpha0 = alpha;
 
-    HashEntry found;
-    HashEntry* entry = ProbeOrClaim(Side, depth, ply, found);
+    const HashProbe probe = ProbeOrClaim(Side, depth, ply);
+    HashEntry* const entry = probe.Entry;
+    const HashEntry found = probe.Found();
     if (entry && EntryDepth(found) != 0) {
         const int flags = EntryFlags(found);
         if (EntryDepth(found) >= depth) {

@@ -32,14 +32,15 @@ TEST(SharedTables, AnEntryWhoseWordsComeFromTwoStoresIsNoPositionsEntry) {
     HashEntry* entry = ProbeOrClaim(1, 300, 3);
     ASSERT_NE(entry, nullptr);
     StoreEntry(entry, 4242, 300, 3, 55, Exact);
-    HashEntry found{};
-    EXPECT_EQ(ProbeOrClaim(1, 300, 3, found), entry);
-    EXPECT_EQ(EntryMove(found), 4242u);
-    EXPECT_EQ(EntryScore(found, 3), 55);
+    HashProbe probe = ProbeOrClaim(1, 300, 3);
+    EXPECT_EQ(probe.Entry, entry);
+    EXPECT_EQ(EntryMove(probe.Found()), 4242u);
+    EXPECT_EQ(EntryScore(probe.Found(), 3), 55);
     // The data of another store under the key word of this one: a miss, and a slot is claimed afresh.
     entry->Data = PackEntryData(600, 0, Exact, 30000 + 99, 1111);
-    ASSERT_NE(ProbeOrClaim(1, 300, 3, found), nullptr);
-    EXPECT_EQ(found.Data, 0u);
+    probe = ProbeOrClaim(1, 300, 3);
+    ASSERT_NE(probe.Entry, nullptr);
+    EXPECT_EQ(probe.Data, 0u);
     FreeTables();
 }
 
@@ -55,14 +56,13 @@ TEST(SharedTables, ConcurrentStoresAndProbesNeverMixTwoPositions) {
             const Key key = first + static_cast<Key>(round % 8) * 2 * BucketCount;
             const Move move = static_cast<Move>(key % 1000003);
             SetKey(2, key);
-            HashEntry found{};
-            HashEntry* entry = ProbeOrClaim(1, 60, 2, found);
-            if (!entry) continue;
-            if (EntryDepth(found) != 0) {
+            const HashProbe probe = ProbeOrClaim(1, 60, 2);
+            if (!probe.Entry) continue;
+            if (EntryDepth(probe.Found()) != 0) {
                 ++hits;
-                if (EntryMove(found) != move) ++mixed;
+                if (EntryMove(probe.Found()) != move) ++mixed;
             }
-            StoreEntry(entry, move, 60 + round % 7, 2, round % 100, Exact);
+            StoreEntry(probe.Entry, move, 60 + round % 7, 2, round % 100, Exact);
         }
     };
     std::thread other(hammer, Key{BucketCount});

@@ -7,7 +7,11 @@
 #
 # Goals on two cores: nodes per second at Threads 2 at least 1.8 times Threads 1, or 0.95 times the
 # ceiling; time to depth at Threads 2 at most 0.75 times Threads 1. The script states the load before
-# and after; figures from a busy machine say little.
+# and after; wall-clock figures from a busy machine say little (where the scheduler shares the
+# processors out by session, as Linux's autogroups do, more threads get no more processor time at
+# all). Two figures hold on a busy machine too: the nodes all threads search to reach the depth (the
+# price of searching in parallel) and the nodes per second of processor time (what each thread loses
+# to the others, through the caches and memory).
 #
 # Usage: bench/threads.sh [depth]   (default 11; environment: ZARN=path/to/zarn, THREADS="1 2 ...",
 #                                    RUNS=searches of each position at each thread count (default 3),
@@ -51,7 +55,7 @@ bench_ms() { "$zarn" bench | awk '/^Time/ { print $2 }'; }
 alone=$(bench_ms)
 out1=$(mktemp)
 out2=$(mktemp)
-trap 'rm -f "$out1" "$out2"' EXIT
+trap 'rm -f "$out1" "$out2" "${usage_file:-}"' EXIT
 bench_ms >"$out1" &
 bench_ms >"$out2" &
 wait
@@ -59,18 +63,21 @@ pair=$(sort -n "$out1" "$out2" | tail -n 1)
 ceiling=$(awk -v a="$alone" -v p="$pair" 'BEGIN { printf "%.2f", 2 * a / p }')
 echo "ceiling: one zarn bench $alone ms, two at once $(cat "$out1") and $(cat "$out2") ms: ${ceiling}x the work of one"
 
-# One search: prints "nodes milliseconds" of the iteration at the depth.
+# One search: prints "nodes milliseconds processor-milliseconds" of the iteration at the depth.
+usage_file=$(mktemp)
 search() {
-    "$zarn" analyse --fen "$1" --depth "$depth" --threads "$2" |
-        awk -v d="$depth" '$1 == "depth" && $2 == d {
+    /usr/bin/time -f '%U %S' -o "$usage_file" "$zarn" analyse --fen "$1" --depth "$depth" --threads "$2" |
+        awk -v d="$depth" -v usage="$usage_file" '$1 == "depth" && $2 == d {
             for (i = 3; i < NF; ++i) { if ($i == "nodes") nodes = $(i + 1); if ($i == "time") time = $(i + 1) }
-        } END { printf "%d %d\n", nodes, time * 1000 }'
+        } END { close(usage); getline line < usage; split(line, u, " ")
+                printf "%d %d %d\n", nodes, time * 1000, (u[1] + u[2]) * 1000 }'
 }
 
-declare -A nodes_of time_of pos_ms
+declare -A nodes_of time_of cpu_of pos_ms
 for t in $threads_list; do
     nodes_of[$t]=0
     time_of[$t]=0
+    cpu_of[$t]=0
 done
 for ((run = 0; run < runs; ++run)); do
     for ((p = 0; p < ${#positions[@]}; ++p)); do
@@ -78,9 +85,10 @@ for ((run = 0; run < runs; ++run)); do
         order=$threads_list
         if ((run % 2 == 1)); then order=$(tr ' ' '\n' <<<"$threads_list" | tac | tr '\n' ' '); fi
         for t in $order; do
-            read -r n ms < <(search "${positions[$p]}" "$t")
+            read -r n ms cpu < <(search "${positions[$p]}" "$t")
             nodes_of[$t]=$((nodes_of[$t] + n))
             time_of[$t]=$((time_of[$t] + ms))
+            cpu_of[$t]=$((cpu_of[$t] + cpu))
             pos_ms[$t,$p]=$((${pos_ms[$t,$p]:-0} + ms))
         done
     done
@@ -89,18 +97,24 @@ done
 first=${threads_list%% *}
 base_nps=$((nodes_of[$first] * 1000 / (time_of[$first] > 0 ? time_of[$first] : 1)))
 base_ms=${time_of[$first]}
-printf '%-8s %12s %7s %16s %7s   %s\n' threads "nodes/s" "x $first" "time to depth" "x $first" "time by position (x $first)"
+base_cpu_nps=$((nodes_of[$first] * 1000 / (cpu_of[$first] > 0 ? cpu_of[$first] : 1)))
+printf '%-8s %12s %7s %16s %7s %14s %14s   %s\n' threads "nodes/s" "x $first" "time to depth" "x $first" \
+    "nodes x $first" "per cpu x $first" "time by position (x $first)"
 for t in $threads_list; do
     nps=$((nodes_of[$t] * 1000 / (time_of[$t] > 0 ? time_of[$t] : 1)))
     detail=""
     for ((p = 0; p < ${#positions[@]}; ++p)); do
         detail+=$(awk -v a="${pos_ms[$t,$p]}" -v b="${pos_ms[$first,$p]}" 'BEGIN { printf " %.2f", (b > 0 ? a / b : 0) }')
     done
-    printf '%-8s %12d %7s %14.1f s %7s  %s\n' "$t" "$nps" "$(awk -v a="$nps" -v b="$base_nps" 'BEGIN { printf "%.2f", a / b }')" \
+    cpu_nps=$((nodes_of[$t] * 1000 / (cpu_of[$t] > 0 ? cpu_of[$t] : 1)))
+    printf '%-8s %12d %7s %14.1f s %7s %14s %14s  %s\n' "$t" "$nps" "$(awk -v a="$nps" -v b="$base_nps" 'BEGIN { printf "%.2f", a / b }')" \
         "$(awk -v a="${time_of[$t]}" -v r="$runs" 'BEGIN { print a / 1000 / r }')" \
-        "$(awk -v a="${time_of[$t]}" -v b="$base_ms" 'BEGIN { printf "%.2f", a / b }')" "$detail"
+        "$(awk -v a="${time_of[$t]}" -v b="$base_ms" 'BEGIN { printf "%.2f", a / b }')" \
+        "$(awk -v a="${nodes_of[$t]}" -v b="${nodes_of[$first]}" 'BEGIN { printf "%.2f", a / b }')" \
+        "$(awk -v a="$cpu_nps" -v b="$base_cpu_nps" 'BEGIN { printf "%.2f", a / b }')" "$detail"
 done
-echo "(time to depth: the mean over $runs runs of the sum over the ${#positions[@]} positions)"
+echo "(time to depth: the mean over $runs runs of the sum over the ${#positions[@]} positions; nodes: all threads'"
+echo " to reach the depth; per cpu: nodes per second of processor time)"
 echo "load after: $(load)"
 
 if ((match > 0)); then

@@ -159,7 +159,7 @@ std::optional<GameResult> PlayMatchGame(std::array<EngineProcess*, 2> engines, b
         const std::size_t ply = game.sans.size();
         if (ply < opening.size()) {
             for (Move candidate : legal)
-                if (Coordinates(candidate) == opening[ply]) move = candidate;
+                if (zarn::cli::CoordinateMove(candidate) == opening[ply]) move = candidate;
         } else {
             EngineProcess& engine = *byColour[side];
             std::string position = "position startpos";
@@ -183,7 +183,7 @@ std::optional<GameResult> PlayMatchGame(std::array<EngineProcess*, 2> engines, b
             clock[side] += increment * 1000.0;
             const std::string text = best->substr(9, best->find(' ', 9) - 9);
             for (Move candidate : legal)
-                if (Coordinates(candidate) == text) move = candidate;
+                if (zarn::cli::CoordinateMove(candidate) == text) move = candidate;
             if (move == 0) {
                 error = "illegal best move " + text;
                 return std::nullopt;
@@ -195,7 +195,7 @@ std::optional<GameResult> PlayMatchGame(std::array<EngineProcess*, 2> engines, b
         }
         quietPlies = (zarn::MoveKind(move) == zarn::Pawn || zarn::MoveCaptured(move)) ? 0 : quietPlies + 1;
         game.sans.push_back(zarn::cli::WriteSan(move));
-        coordinates.push_back(Coordinates(move));
+        coordinates.push_back(zarn::cli::CoordinateMove(move));
         zarn::cli::PlayGameMove(move);
         ++seen[Signature()];
     }
@@ -210,7 +210,7 @@ std::vector<std::string> RandomOpening(int plies) {
             const std::vector<Move> legal = zarn::cli::LegalGameMoves();
             if (legal.empty()) break;
             const Move move = legal[Random() % legal.size()];
-            moves.push_back(Coordinates(move));
+            moves.push_back(zarn::cli::CoordinateMove(move));
             zarn::cli::PlayGameMove(move);
         }
         if (static_cast<int>(moves.size()) == plies && !zarn::cli::LegalGameMoves().empty()) return moves;

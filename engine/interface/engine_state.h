@@ -3,7 +3,8 @@
 
 namespace zarn {
 
-// Size of each transposition table in megabytes, 1..1024; 0 before the first ZarnInit.
+// Size of each transposition table in megabytes, 1..1024 (up to MaxProgramHashMb after the program's
+// ResizeTables); 0 before the first ZarnInit.
 extern int HashSizeMb;
 
 // The hash size granted for a request in kilobytes: the kilobytes shifted right by 10 (rounding

@@ -181,6 +181,17 @@ HashProbe ProbeOrClaim(int whiteToMove, int depth, int ply) {
     return LookUp(table, NodeKey(ply), depth);
 }
 
+std::uint64_t PeekEntry(int whiteToMove, Key key) {
+    const HashEntry* table = whiteToMove ? WhiteTable : BlackTable;
+    if (!table) return 0;
+    const HashEntry* bucket = BucketOf(const_cast<HashEntry*>(table), key);
+    for (int i = 0; i < BucketSize; ++i) {
+        const std::uint64_t data = LoadWord(bucket[i].Data);
+        if (KeyOfWords(LoadWord(bucket[i].KeyWord), data) == key && (data & FieldMask(DepthBits)) != 0) return data;
+    }
+    return 0;
+}
+
 void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int flags) {
     if (!entry) return;
     const Key key = NodeKey(ply);

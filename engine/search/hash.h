@@ -130,6 +130,10 @@ struct HashProbe {
 // holds only deeper entries of the current game ply.
 HashProbe ProbeOrClaim(int whiteToMove, int depth, int ply);
 
+// The data of the first entry that holds a result for the key (its depth not zero), read once; 0 when
+// none does. Claims and changes nothing.
+std::uint64_t PeekEntry(int whiteToMove, Key key);
+
 // Writes a node's result; a null entry stores nothing. When the entry was taken over by another
 // position since the probe, the node's bucket is looked up again by the probe rule.
 void StoreEntry(HashEntry* entry, Move move, int depth, int ply, int score, int flags);

@@ -49,16 +49,10 @@ bool PlayIfLegal(int side, Move move, int ply) {
 // or a lower bound: the best move found there, or the one that refuted the opponent's play. Only
 // reads the table.
 Move TableMove(int side, int ply) {
-    HashEntry* table = side == White ? WhiteTable : BlackTable;
-    if (!table) return 0;
-    const Key key = SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey;
-    const HashEntry* bucket = BucketOf(table, key);
-    for (int i = 0; i < BucketSize; ++i) {
-        const HashEntry& entry = bucket[i];
-        if (entry.KeyWord != key || EntryDepth(entry) == 0) continue;
-        return (EntryFlags(entry) & (Exact | LowerBound)) != 0 ? EntryMove(entry) : 0;
-    }
-    return 0;
+    // Read once through the table's own access: in a threaded build other threads store meanwhile.
+    const HashEntry entry{0, PeekEntry(side == White, SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey)};
+    if (EntryDepth(entry) == 0) return 0;
+    return (EntryFlags(entry) & (Exact | LowerBound)) != 0 ? EntryMove(entry) : 0;
 }
 
 }  // namespace

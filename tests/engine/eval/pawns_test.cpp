@@ -21,23 +21,7 @@ std::string PawnFen(const std::vector<int>& white, const std::vector<int>& black
     for (int s : black) board[s] = 'p';
     board[whiteKing] = 'K';
     board[blackKing] = 'k';
-    std::string fen;
-    for (int rank = 7; rank >= 0; --rank) {
-        int empty = 0;
-        for (int file = 0; file < 8; ++file) {
-            const char c = board[MakeSquare(file, rank)];
-            if (!c) {
-                ++empty;
-                continue;
-            }
-            if (empty) fen += static_cast<char>('0' + empty);
-            empty = 0;
-            fen += c;
-        }
-        if (empty) fen += static_cast<char>('0' + empty);
-        if (rank) fen += '/';
-    }
-    return fen + " w - -";
+    return PlacementText([&](int square) { return board[square]; }) + " w - -";
 }
 
 TEST_F(Pawns, StartPositionIsBalancedWithFullShelter) {

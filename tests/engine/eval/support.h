@@ -60,13 +60,9 @@ protected:
     }
 };
 
-// FEN text of the current position with `side` to move and en-passant square `ep` (0 for none);
-// mirrored: ranks reversed, colours, side to move, castling rights and en-passant square swapped.
-inline std::string CurrentFen(int side, int ep, bool mirrored = false) {
-    const auto piece = [&](int square) {
-        const int code = mirrored ? -Board[square ^ 56] : Board[square];
-        return code == 0 ? '\0' : code > 0 ? "XPNBRQK"[code] : "xpnbrqk"[-code];
-    };
+// The placement field of a FEN text: `piece(square)` gives each square's letter, or 0 when empty.
+template <class PieceAt>
+std::string PlacementText(PieceAt piece) {
     std::string fen;
     for (int rank = 7; rank >= 0; --rank) {
         int empty = 0;
@@ -83,6 +79,17 @@ inline std::string CurrentFen(int side, int ep, bool mirrored = false) {
         if (empty) fen += static_cast<char>('0' + empty);
         if (rank) fen += '/';
     }
+    return fen;
+}
+
+// FEN text of the current position with `side` to move and en-passant square `ep` (0 for none);
+// mirrored: ranks reversed, colours, side to move, castling rights and en-passant square swapped.
+inline std::string CurrentFen(int side, int ep, bool mirrored = false) {
+    const auto piece = [&](int square) {
+        const int code = mirrored ? -Board[square ^ 56] : Board[square];
+        return code == 0 ? '\0' : code > 0 ? "XPNBRQK"[code] : "xpnbrqk"[-code];
+    };
+    std::string fen = PlacementText(piece);
     fen += (side == White) != mirrored ? " w " : " b ";
     std::string rights;
     const auto allowed = [](int king, int rook) { return MoveCount[king] == 0 && MoveCount[rook] == 0; };

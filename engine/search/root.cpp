@@ -79,7 +79,17 @@ struct LineRole {
     bool primary = true;
     bool quiet = false;
     bool helper = false;
+    int offset = 0;  // a helper: how far along the moves after the first it starts
 };
+
+// The index of the root move searched at a step of a line. A helper takes the moves after the first
+// from another place than the main searcher, round to where it started: each then finds the moves the
+// other searched answered by the shared tables, and the threads share out an iteration's moves.
+int RootMoveIndex(int step, int first, int end, LineRole role) {
+    const int others = end - first - 1;
+    if (!role.helper || step == first || others < 2) return step;
+    return first + 1 + (step - first - 1 + role.offset % others) % others;
+}
 
 // The caller's report (from five plies on) and the program's own (at every depth).
 void ReportBound(int score, int depth, int kind, LineRole role) {
@@ -101,7 +111,10 @@ void NewExactResult(int score, int depth, LineRole role) {
 bool SearchLine(int side, int depth, int first, LineWindow& window, LineRole role) {
     int& alpha = window.alpha;
     int& beta = window.beta;
-    for (int i = first; i < SearchStack[1].MoveEnd; ++i) {
+    const int end = SearchStack[1].MoveEnd;
+    int best = first;  // a helper's new best move goes to the front once the line is over
+    for (int step = first; step < end; ++step) {
+        const int i = RootMoveIndex(step, first, end, role);
         const Move move = MoveBuffer[i];
         CurrentRootMove = move;
         CurrentRootMoveIndex = i;
@@ -161,14 +174,23 @@ bool SearchLine(int side, int depth, int first, LineWindow& window, LineRole rol
             score = SearchRootMove(side, move, childDepth, alpha, MateScore);
         }
         // The new best move goes to the front; the others keep their order behind it.
-        for (int j = i; j > first; --j) MoveBuffer[j] = MoveBuffer[j - 1];
-        MoveBuffer[first] = move;
+        if (role.helper) {
+            best = i;
+        } else {
+            for (int j = i; j > first; --j) MoveBuffer[j] = MoveBuffer[j - 1];
+            MoveBuffer[first] = move;
+        }
         if (Stopped()) return false;
         alpha = score;
         beta = score + AspirationWidth;
         UpdatePv(move, 1);
         NewExactResult(score, depth, role);
         if (role.primary) --RootInstability;
+    }
+    if (best != first) {
+        const Move move = MoveBuffer[best];
+        for (int j = best; j > first; --j) MoveBuffer[j] = MoveBuffer[j - 1];
+        MoveBuffer[first] = move;
     }
     return true;
 }
@@ -233,15 +255,18 @@ int RootSearch(int side) {
     }
 }
 
-void HelperRootSearch(int side) {
-    if (SearchStack[1].MoveEnd <= MoveStart(1)) return;
+void HelperRootSearch(int side, int helper, int threads) {
+    const int count = SearchStack[1].MoveEnd - MoveStart(1);
+    if (count <= 0) return;
     LineWindow window;
+    // Helper h of the threads starts its lines h / threads of the way along the moves after the first.
+    const LineRole role{false, true, true, (count - 1) * helper / threads};
     // From the first iteration like the main searcher: helpers that start deeper, one ply ahead, made
     // no measurable difference to the nodes two threads need to reach a depth.
     int depth = OnePly;
     for (;;) {
         RootInstability = 0;
-        if (!SearchLine(side, depth, 1, window, {false, true, true})) return;
+        if (!SearchLine(side, depth, 1, window, role)) return;
         window.previous = window.alpha;
         window.alpha = window.previous - AspirationWidth;
         window.beta = window.previous + AspirationWidth;

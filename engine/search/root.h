@@ -22,7 +22,8 @@ int RootSearch(int side);
 // A helper thread's search beside the main searcher (engine/threads/pool.h), on a copy of the main
 // searcher's prepared root: the same iterative deepening over the same root moves, without time
 // checks, reports or results of its own. It ends when the stop flag is raised or after the deepest
-// iteration.
-void HelperRootSearch(int side);
+// iteration. Helper number `helper` of `threads` searching threads takes the root moves in an order
+// of its own.
+void HelperRootSearch(int side, int helper, int threads);
 
 }  // namespace zarn

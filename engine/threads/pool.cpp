@@ -153,10 +153,11 @@ private:
             if (index > wanted_) break;
             seen = generation_;
             const int side = side_;
+            const int threads = wanted_ + 1;
             lock.unlock();
             root_->Restore();
             NodeCountdown = StartNodeTally();
-            HelperRootSearch(side);
+            HelperRootSearch(side, index, threads);
             PublishNodes(ThreadNodes());
             lock.lock();
             if (--running_ == 0) finished_.notify_all();

@@ -22,6 +22,8 @@
 #include "engine/search/phase.h"
 #include "engine/search/stack.h"
 #include "engine/search/timer.h"
+#include "engine/threads/busy_moves.h"
+#include "engine/threads/pool.h"
 
 namespace zarn {
 
@@ -281,9 +283,30 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
 
     int best = -MateScore;
     record.PickerStage = Stage::StageHashMove;
+    // With other threads searching: later moves that another thread is inside at this node wait
+    // for the end of the list.
+    const bool sharing = ThreadedBuild && depth >= BusyMoveDepth && ActiveSearchThreads() > 1;
+    const Key nodeKey = record.PawnKey ^ record.PieceKey ^ static_cast<Key>(Side);
+    Move deferred[MaxDeferredMoves];
+    int deferredCount = 0;
+    int deferredNext = -1;  // from the list's end on: the next deferred move
     for (;;) {
-        const Move move = inCheck ? NextEvasion<Side>(ply) : NextMove<Side>(ply);
-        if (move == 0) break;
+        Move move;
+        if (deferredNext < 0) {
+            move = inCheck ? NextEvasion<Side>(ply) : NextMove<Side>(ply);
+            if (move == 0) {
+                if (deferredCount == 0) break;
+                deferredNext = 0;
+            } else if (sharing && best != -MateScore && deferredCount < MaxDeferredMoves &&
+                       SharedBusyMoves.Busy(BusyMoves::Of(nodeKey, move))) {
+                deferred[deferredCount++] = move;
+                continue;
+            }
+        }
+        if (deferredNext >= 0) {
+            if (deferredNext == deferredCount) break;
+            move = deferred[deferredNext++];
+        }
         MakeMoveOf<Side>(move, ply);
         if ((MoveKind(move) == King || ((exposing >> MoveFrom(move)) & 1) != 0) && AttackedBy<Other>(own.KingSquare)) {
             // Rare: the out-of-line copy keeps the loop short.
@@ -308,6 +331,11 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
         }
         if (MoveKind(move) == Pawn && IsPawnPushSquare(MoveTo(move))) ext += Options.PawnPushExtensions;
 
+        BusyMoves::Mark mark{};
+        if (sharing) {
+            mark = BusyMoves::Of(nodeKey, move);
+            SharedBusyMoves.Enter(mark);
+        }
         int score;
         if (best == -MateScore) {
             // The only evasion generated is extended further.
@@ -329,6 +357,7 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
             }
         }
         UnmakeMoveOf<Side>(move, ply);
+        if (sharing) SharedBusyMoves.Leave(mark);
 
         if (score > best) {
             record.BestMove = move;

@@ -14,6 +14,7 @@
 #include "engine/search/search.h"
 #include "engine/search/stack.h"
 #include "engine/threads/pool.h"
+#include "tests/wait_until.h"
 
 namespace zarn {
 namespace {
@@ -77,30 +78,46 @@ struct Report {
     int reported;
     std::uint32_t own;
 };
-std::vector<Report> reports;
+std::vector<Report> reports;              // read once the search is over
+std::atomic<bool> othersReported{false};  // a report counted more nodes than the main searcher's own
 
-extern "C" void RecordNodes(int nodes, int, int) { reports.push_back({nodes, NodeCount}); }
+extern "C" void RecordNodes(int nodes, int, int) {
+    reports.push_back({nodes, NodeCount});
+    if (static_cast<std::uint32_t>(nodes) > NodeCount) othersReported.store(true);
+}
 
 // Helpers add their nodes to the reports (made on the main searcher's thread) and leave the position
-// as it was; the search runs on another thread than the one that set the position.
+// as it was; the search runs on another thread than the one that set the position. It runs until a
+// report has counted a helper's nodes (however late the machine lets the helper start), at most 20 s.
 TEST(HelperThreads, ReportsCountEveryThreadAndThePositionStays) {
     const ReportCallbacks callbacks = {24, RecordNodes, nullptr, nullptr, nullptr, nullptr};
     ASSERT_GT(ZarnInit(&callbacks, "", 4096), 0);
     ASSERT_EQ(SetSearchThreads(2), 2);
     char fen[] = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
     ZarnSetPosition(fen);
-    ZarnSetDepth(7);
+    ZarnSetInfinite();
     std::vector<std::int32_t> before(Board, Board + 64);
     reports.clear();
-    std::thread search([] { ZarnAnalyse(0); });
-    search.join();
-    ASSERT_FALSE(reports.empty());
-    bool helped = false;
-    for (const Report& report : reports) {
-        EXPECT_GE(static_cast<std::uint32_t>(report.reported), report.own);
-        helped = helped || static_cast<std::uint32_t>(report.reported) > report.own;
+    othersReported.store(false);
+    std::atomic<bool> done{false};
+    std::thread search([&] {
+        ZarnAnalyse(0);
+        done.store(true);
+    });
+    const bool helped = testing::WaitUntil([] { return othersReported.load(); });
+    // Stopped until it ends: a stop that came before the search began would be lost.
+    const bool ended = testing::WaitUntil([&] {
+        ZarnStopAnalyse();
+        return done.load();
+    });
+    if (!ended) {
+        search.detach();
+        FAIL() << "the analysis did not end within 20 s of being stopped";
     }
+    search.join();
     EXPECT_TRUE(helped);
+    ASSERT_FALSE(reports.empty());
+    for (const Report& report : reports) EXPECT_GE(static_cast<std::uint32_t>(report.reported), report.own);
     EXPECT_GT(OtherThreadsNodes(), 0u);
     EXPECT_EQ(std::vector<std::int32_t>(Board, Board + 64), before);
     EXPECT_EQ(SetSearchThreads(1), 1);

@@ -24,8 +24,6 @@ namespace {
 // Depth and age together (data bits 0-22): the replacement order, older and shallower first.
 constexpr std::uint64_t AgeDepthMask = FieldMask(DepthBits + AgeBits);
 
-Key NodeKey(int ply) { return SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey; }
-
 // Tables at least this large together are faulted in, renewed and released in the background.
 constexpr std::uint64_t BackgroundPagesFrom = std::uint64_t{128} << 20;
 

@@ -286,7 +286,7 @@ int SearchNode(int depth, int ply, int alpha, int beta, int nullAllowed) {
     // With other threads searching: later moves that another thread is inside at this node wait
     // for the end of the list.
     const bool sharing = ThreadedBuild && depth >= BusyMoveDepth && ActiveSearchThreads() > 1;
-    const Key nodeKey = record.PawnKey ^ record.PieceKey ^ static_cast<Key>(Side);
+    const Key nodeKey = sharing ? NodeKey(ply) ^ static_cast<Key>(Side) : 0;
     Move deferred[MaxDeferredMoves];
     int deferredCount = 0;
     int deferredNext = -1;  // from the list's end on: the next deferred move

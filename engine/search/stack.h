@@ -33,6 +33,8 @@ struct alignas(64) PlyRecord {
 extern ZARN_PER_THREAD PlyRecord SearchStack[MaxPly];
 
 inline int MoveStart(int ply) { return SearchStack[ply - 1].MoveEnd; }
+// The key of the position at this ply, as the transposition tables know it.
+inline Key NodeKey(int ply) { return SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey; }
 // En-passant square of the position at this ply.
 inline int EpSquareAt(int ply) { return SearchStack[ply - 1].EpSquareAfter; }
 

@@ -50,7 +50,7 @@ bool PlayIfLegal(int side, Move move, int ply) {
 // reads the table.
 Move TableMove(int side, int ply) {
     // Read once through the table's own access: in a threaded build other threads store meanwhile.
-    const HashEntry entry{0, PeekEntry(side == White, SearchStack[ply].PawnKey ^ SearchStack[ply].PieceKey)};
+    const HashEntry entry{0, PeekEntry(side == White, NodeKey(ply))};
     if (EntryDepth(entry) == 0) return 0;
     return (EntryFlags(entry) & (Exact | LowerBound)) != 0 ? EntryMove(entry) : 0;
 }
